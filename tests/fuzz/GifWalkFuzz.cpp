@@ -1,0 +1,48 @@
+// Walks any bytes as a GIF: counts frames, cuts each one out, and checks that every cut-out
+// is itself a GIF of exactly one frame. Sanitizers catch any read past the data.
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+#include "controls/GifWalker.h"
+
+namespace {
+
+size_t CountFrames(const uint8_t* data, size_t size, uint32_t tableSize)
+{
+    CGifWalker walker(data, static_cast<uint32_t>(size), tableSize);
+    size_t frames = 0;
+    while (walker.SkipFrame())
+        ++frames;
+    return frames;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    GifHeader header;
+    if (!ReadGifHeader(data, size, header))
+        return 0;
+    // Copy into a block of exactly the input's size so any overread is caught.
+    std::vector<uint8_t> bytes(data, data + size);
+    const size_t frames = CountFrames(bytes.data(), bytes.size(), header.globalTableSize);
+
+    CGifWalker walker(bytes.data(), static_cast<uint32_t>(bytes.size()), header.globalTableSize);
+    GifFrameFacts facts;
+    std::vector<uint8_t> standalone;
+    size_t extracted = 0;
+    while (walker.ExtractFrame(facts, standalone)) {
+        ++extracted;
+        if (facts.disposal < 0 || facts.disposal > 7 || facts.delay < -1 || facts.delay > 65535)
+            std::abort();
+        GifHeader cutHeader;
+        if (!ReadGifHeader(standalone.data(), standalone.size(), cutHeader)
+            || cutHeader.globalTableSize != header.globalTableSize
+            || CountFrames(standalone.data(), standalone.size(), cutHeader.globalTableSize) != 1)
+            std::abort();
+    }
+    if (extracted != frames)
+        std::abort();
+    return 0;
+}
