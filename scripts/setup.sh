@@ -10,7 +10,7 @@ PACKAGES=(
   clang-14 libclang-rt-14-dev
   wine wine32:i386
   xvfb xauth x11-utils
-  python3 python3-pil
+  python3 python3-pil fonts-dejavu-core
 )
 
 missing=()
