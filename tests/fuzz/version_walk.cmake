@@ -1,0 +1,2 @@
+vexra_fuzz_target(version_walk ${CMAKE_CURRENT_SOURCE_DIR}/VersionWalkFuzz.cpp
+  ${VEXRA_ROOT}/monitor/VersionWalk.cpp)
