@@ -65,7 +65,8 @@ def big(size, fill=(0, 0, 0, 0)):
 def small(canvas):
     """Scales a supersampled canvas down to its final size."""
     w, h = canvas.size
-    return canvas.resize((w // SS, h // SS), Image.LANCZOS)
+    # a box filter is the exact average of each 4 x 4 block: no ringing at hard edges
+    return canvas.resize((w // SS, h // SS), Image.BOX)
 
 
 def s(v):
@@ -95,10 +96,21 @@ def gradient(size, top, bottom, horizontal=False):
 
 def paste_masked(canvas, fill, mask):
     """Composites `fill` (an image or a colour) over `canvas` through `mask`."""
-    if not isinstance(fill, Image.Image):
-        fill = Image.new("RGBA", canvas.size, tuple(fill) + (255,))
+    if isinstance(fill, Image.Image):
+        layer = fill.copy()
+    else:
+        layer = Image.new("RGBA", canvas.size, tuple(fill) + (255,))
+    # the mask scales the layer's alpha; pasting through a mask would also darken the
+    # colour of every partly covered pixel
+    layer.putalpha(ImageChops.multiply(layer.getchannel("A"), mask))
+    canvas.alpha_composite(layer)
+
+
+def on_layer(canvas, draw_fn):
+    """Draws translucent shapes: ImageDraw replaces RGBA pixels instead of blending them,
+    so translucent strokes go on a layer of their own that is composited afterwards."""
     layer = Image.new("RGBA", canvas.size, (0, 0, 0, 0))
-    layer.paste(fill, (0, 0), mask)
+    draw_fn(ImageDraw.Draw(layer))
     canvas.alpha_composite(layer)
 
 
@@ -154,7 +166,7 @@ def draw_mark(canvas, box, detail=True):
     ImageDraw.Draw(canvas).polygon(vee, fill=WHITE + (255,))
     if detail:
         spark = [p(0.70, 0.10), p(0.90, 0.10), p(0.90, 0.30)]
-        ImageDraw.Draw(canvas).polygon(spark, fill=(255, 255, 255, 230))
+        ImageDraw.Draw(canvas).polygon(spark, fill=WHITE + (255,))
 
 
 # Skins -------------------------------------------------------------------------------
@@ -179,12 +191,12 @@ def draw_main_skin():
     d.text(s((88, 40)), "VEXRA", font=font(FONT_BOLD, 22), fill=WHITE + (255,))
     d.text(s((89, 66)), "by Teskor", font=font(FONT_REGULAR, 11), fill=SIDEBAR_TEXT + (255,))
     d.rectangle(s((30, 112, 160, 113)), fill=NAVY_LINE + (255,))
-    d.text(s((32, 150)), "MENU", font=font(FONT_BOLD, 10), fill=(110, 128, 166, 255))
-    # a small status card at the foot of the sidebar
-    d.rounded_rectangle(s((30, 360, 160, 420)), s(10), fill=(38, 54, 92, 255))
-    d.ellipse(s((44, 378, 54, 388)), fill=(72, 220, 140, 255))
-    d.text(s((62, 376)), "Boost ready", font=font(FONT_BOLD, 11), fill=WHITE + (255,))
-    d.text(s((44, 396)), "Real-time priority", font=font(FONT_REGULAR, 9),
+    # a small card at the foot of the sidebar that says what the program does
+    d.rounded_rectangle(s((30, 360, 181, 420)), s(10), fill=(38, 54, 92, 255))
+    bolt = [(50, 374), (42, 390), (48, 390), (45, 403), (55, 385), (49, 385), (53, 374)]
+    d.polygon([s(pt) for pt in bolt], fill=CYAN + (255,))
+    d.text(s((64, 375)), "Real-time boost", font=font(FONT_BOLD, 11), fill=WHITE + (255,))
+    d.text(s((64, 393)), "for the app in front", font=font(FONT_REGULAR, 9),
            fill=SIDEBAR_TEXT + (255,))
 
     # the window-controls bar in the top right corner
@@ -315,7 +327,7 @@ def draw_header_icon(kind, size):
         d.rounded_rectangle(s((w / 2 - 15, h - 8, w / 2 + 14, h - 3)), s(2.5),
                             fill=(52, 64, 96, 255))
         cx, cy = (w - 1) / 2, (screen[1] + screen[3]) / 2
-        d.ellipse(s((cx - 11, cy - 11, cx + 11, cy + 11)), fill=(255, 255, 255, 235))
+        d.ellipse(s((cx - 11, cy - 11, cx + 11, cy + 11)), fill=WHITE + (255,))
         d.ellipse(s((cx - 2, cy - 7.5, cx + 2, cy - 3.5)), fill=BLUE_DEEP + (255,))
         d.rounded_rectangle(s((cx - 2, cy - 1.5, cx + 2, cy + 7.5)), s(1.5),
                             fill=BLUE_DEEP + (255,))
@@ -327,15 +339,17 @@ def draw_header_icon(kind, size):
                                                       fill=255))
         paste_masked(c, gradient(c.size, CYAN, BLUE_DARK), disc)
         ri = r - 6
-        d.arc(s((cx - ri, cy - ri, cx + ri, cy + ri)), 135, 405, fill=(255, 255, 255, 110),
+        def dial(ld):
+            ld.arc(s((cx - ri, cy - ri, cx + ri, cy + ri)), 135, 405,
+                   fill=(255, 255, 255, 110), width=s(4))
+            for k in range(7):
+                a = math.radians(135 + k * 45)
+                ld.line([s((cx + (ri - 7) * math.cos(a), cy + (ri - 7) * math.sin(a))),
+                         s((cx + (ri - 11) * math.cos(a), cy + (ri - 11) * math.sin(a)))],
+                        fill=(255, 255, 255, 200), width=s(1.5))
+        on_layer(c, dial)
+        d.arc(s((cx - ri, cy - ri, cx + ri, cy + ri)), 330, 405, fill=WHITE + (255,),
               width=s(4))
-        d.arc(s((cx - ri, cy - ri, cx + ri, cy + ri)), 330, 405, fill=(255, 255, 255, 255),
-              width=s(4))
-        for k in range(7):
-            a = math.radians(135 + k * 45)
-            d.line([s((cx + (ri - 7) * math.cos(a), cy + (ri - 7) * math.sin(a))),
-                    s((cx + (ri - 11) * math.cos(a), cy + (ri - 11) * math.sin(a)))],
-                   fill=(255, 255, 255, 200), width=s(1.5))
         a = math.radians(-35)
         d.line([s((cx, cy)), s((cx + (ri - 6) * math.cos(a), cy + (ri - 6) * math.sin(a)))],
                fill=WHITE + (255,), width=s(3))
@@ -346,37 +360,43 @@ def draw_header_icon(kind, size):
 
 # Animations ---------------------------------------------------------------------------
 def welcome_frame(t, background):
-    """One frame of the Welcome animation: the mark with pulses and orbiting sparks.
-    `t` runs from 0 to 1 over the loop."""
+    """One frame of the Welcome animation: the mark breathing in a soft halo, pulses
+    running outwards and three sparks circling. `t` runs from 0 to 1 over the loop."""
     w, h = background.size
     c = background.resize((w * SS, h * SS), Image.NEAREST).convert("RGBA")
-    d = ImageDraw.Draw(c)
     cx, cy = (w - 1) / 2, (h - 1) / 2
-    # two pulse rings moving outwards, half a loop apart
-    for phase in (0.0, 0.5):
-        k = (t + phase) % 1.0
-        r = 40 + k * 42
-        a = round(150 * (1 - k) ** 1.5)
-        d.ellipse(s((cx - r, cy - r, cx + r, cy + r)), outline=BLUE + (a,), width=s(2.5))
-    # a faint orbit with three sparks running along it
+    halo = shape_mask(c.size, lambda m: m.ellipse(s((cx - 50, cy - 50, cx + 50, cy + 50)),
+                                                   fill=255))
+    halo = halo.filter(ImageFilter.GaussianBlur(s(6)))
+    paste_masked(c, (222, 236, 255), halo)
+
+    def pulses(ld):
+        for phase in (0.0, 0.5):
+            k = (t + phase) % 1.0
+            r = 44 + k * 36
+            a = round(200 * (1 - k) ** 1.6)
+            ld.ellipse(s((cx - r, cy - r, cx + r, cy + r)), outline=BLUE + (a,), width=s(2))
+    on_layer(c, pulses)
+
     ro = 62
-    d.ellipse(s((cx - ro, cy - ro, cx + ro, cy + ro)), outline=TRACK + (255,), width=s(1.2))
-    for n in range(3):
-        a = 2 * math.pi * (t + n / 3) - math.pi / 2
-        for tail in range(6):
-            at = a - tail * 0.07
-            rr = 4.2 - tail * 0.6
-            px, py = cx + ro * math.cos(at), cy + ro * math.sin(at)
-            col = lerp(CYAN, BLUE, tail / 6) + (255 - tail * 38,)
-            d.ellipse(s((px - rr, py - rr, px + rr, py + rr)), fill=col)
-    # the mark breathes gently
-    g = 1 + 0.04 * math.sin(2 * math.pi * t)
-    half = 34 * g
-    glow = shape_mask(c.size, lambda m: m.ellipse(
-        s((cx - half - 10, cy - half - 10, cx + half + 10, cy + half + 10)), fill=90))
-    glow = glow.filter(ImageFilter.GaussianBlur(s(8)))
-    paste_masked(c, CYAN, glow)
-    draw_mark(c, (cx - half, cy - half, cx + half, cy + half))
+
+    def orbit(ld):
+        ld.ellipse(s((cx - ro, cy - ro, cx + ro, cy + ro)), outline=(196, 214, 240, 255),
+                   width=s(1))
+        for n in range(3):
+            head = 2 * math.pi * (t + n / 3) - math.pi / 2
+            for tail in range(10, -1, -1):
+                at = head - tail * 0.045
+                rr = 3.6 - tail * 0.25
+                px, py = cx + ro * math.cos(at), cy + ro * math.sin(at)
+                col = lerp(CYAN, BLUE, tail / 10) + (round(255 * (1 - tail / 11)),)
+                ld.ellipse(s((px - rr, py - rr, px + rr, py + rr)), fill=col)
+    on_layer(c, orbit)
+
+    half = 32 * (1 + 0.035 * math.sin(2 * math.pi * t))
+    box = (cx - half, cy - half, cx + half, cy + half)
+    soft_shadow(c, rounded_mask(c.size, box, half * 0.48), (0, 2), 3, 70)
+    draw_mark(c, box)
     return small(c).convert("RGB")
 
 
