@@ -1,5 +1,5 @@
-// The roots of the class tree: CObject (anything deletable through a base pointer) and
-// CCmdTarget (anything that can receive messages and commands).
+// CObject: the root of the class tree, anything the program may delete through a base
+// pointer.
 #pragma once
 
 class CObject
@@ -11,8 +11,4 @@ protected:
     CObject() = default;
     CObject(const CObject&) = default;
     CObject& operator=(const CObject&) = default;
-};
-
-class CCmdTarget : public CObject
-{
 };

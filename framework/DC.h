@@ -1,0 +1,100 @@
+// Device contexts. A CDC that creates (CreateCompatibleDC) or attaches a DC deletes it in
+// its destructor; FromHandle wrappers borrow. CPaintDC, CClientDC and CWindowDC give back
+// what they took (EndPaint / ReleaseDC) when they go out of scope.
+#pragma once
+
+#include <windows.h>
+
+#include "framework/Geometry.h"
+#include "framework/GdiObject.h"
+#include "framework/Object.h"
+#include "framework/String.h"
+
+class CWnd;
+
+class CDC : public CObject
+{
+public:
+    CDC() = default;
+    ~CDC() override;
+    CDC(const CDC&) = delete;
+    CDC& operator=(const CDC&) = delete;
+
+    HDC m_hDC = nullptr;
+
+    HDC GetSafeHdc() const { return m_hDC; }
+    operator HDC() const { return m_hDC; }
+    BOOL Attach(HDC hDC);  // takes ownership; FALSE for a null handle
+    HDC Detach();
+    static CDC* FromHandle(HDC hDC);
+
+    // A memory DC compatible with pDC, or with the screen when pDC is null.
+    BOOL CreateCompatibleDC(CDC* pDC);
+    BOOL DeleteDC();
+
+    // Each returns the object that was selected before (a temporary wrapper), or null.
+    CBitmap* SelectObject(CBitmap* pBitmap);
+    CFont* SelectObject(CFont* pFont);
+    CBrush* SelectObject(CBrush* pBrush);
+    CPen* SelectObject(CPen* pPen);
+    CGdiObject* SelectStockObject(int nIndex);
+
+    BOOL BitBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc,
+                DWORD dwRop);
+    BOOL StretchBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc,
+                    int nSrcWidth, int nSrcHeight, DWORD dwRop);
+    void FillRect(LPCRECT lpRect, CBrush* pBrush);
+    void FillSolidRect(LPCRECT lpRect, COLORREF clr);
+    void FillSolidRect(int x, int y, int cx, int cy, COLORREF clr);
+    int SetBkMode(int nBkMode);
+    COLORREF SetTextColor(COLORREF crColor);
+    COLORREF SetBkColor(COLORREF crColor);
+    int DrawText(const CString& str, LPRECT lpRect, UINT nFormat);
+    CSize GetTextExtent(const CString& str) const;
+    int GetClipBox(LPRECT lpRect) const;
+    int GetDeviceCaps(int nIndex) const;
+    BOOL IsPrinting() const { return FALSE; }  // the program never prints
+    BOOL DrawEdge(LPRECT lpRect, UINT nEdge, UINT nFlags);
+    BOOL Ellipse(int x1, int y1, int x2, int y2);
+    BOOL Ellipse(LPCRECT lpRect);
+    CPoint MoveTo(int x, int y);
+    BOOL LineTo(int x, int y);
+    BOOL DrawIcon(int x, int y, HICON hIcon);
+    int SaveDC();
+    BOOL RestoreDC(int nSavedDC);
+
+protected:
+    bool m_bBorrowed = false;  // FromHandle wrappers and the window DCs below
+};
+
+class CPaintDC : public CDC
+{
+public:
+    explicit CPaintDC(CWnd* pWnd);
+    ~CPaintDC() override;
+
+    PAINTSTRUCT m_ps{};
+
+protected:
+    HWND m_hWnd;
+};
+
+class CClientDC : public CDC
+{
+public:
+    explicit CClientDC(CWnd* pWnd);  // null: the screen
+    ~CClientDC() override;
+
+protected:
+    HWND m_hWnd;
+};
+
+class CWindowDC : public CDC
+{
+public:
+    explicit CWindowDC(CWnd* pWnd);  // null: the screen
+    ~CWindowDC() override;
+
+protected:
+    HWND m_hWnd;
+};
