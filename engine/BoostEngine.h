@@ -1,0 +1,68 @@
+// The boost engine: decides, on the main dialog's thread, which process runs at which
+// priority class. It is driven by the 50 ms foreground timer and by the start watcher's
+// messages, and acts on the system only through IProcessSystem.
+#pragma once
+
+#include "engine/BoostView.h"
+#include "engine/PriorityControl.h"
+#include "engine/ProcessSystem.h"
+
+const int STARTED_PID_CAPACITY = 1024;
+
+class CBoostEngine
+{
+public:
+    CBoostEngine(IProcessSystem& system, IBoostView& view);
+
+    // One beat of the engine (timer 200): process count, boost of the application in
+    // front and its namesakes, demotion of the one before, announcement of a new start.
+    void RunForegroundCycle();
+
+    // Message 1131: a process started after the watcher's first pass. Returns 1 when the
+    // engine is not started (nothing done), else 0.
+    LRESULT OnProcessStarted(WPARAM wParam, LPARAM lParam);
+
+    // Message 1132: a process found by the watcher's first pass. Returns 0.
+    LRESULT OnProcessPresent(WPARAM wParam, LPARAM lParam);
+
+    // Tells the user that a newly started application in front has been boosted.
+    void AnnounceBoost(DWORD pid);
+
+    // "Exit": every process back to the normal class.
+    void RestoreAllPriorities();
+
+    CPriorityControl& Priorities() { return m_priority; }
+
+    // The engine's state; the dialog sets m_dwBoostedPid, m_strUserName and
+    // m_bEngineStarted.
+    BYTE m_bCycleBusy;                 // a cycle is running; a re-entered cycle returns
+    DWORD m_dwBoostedPid;              // boosted last; the program's own id: nothing yet
+    DWORD m_dwLastStartedPid;          // last acted on from 1131/1132, and last announced
+    DWORD m_adwStartedPids[STARTED_PID_CAPACITY];   // started since the last announcement
+    int m_nStartedPidCount;
+    BOOL m_bEngineStarted;             // the user pressed Start; 1131 is ignored before
+    CString m_strUserName;             // the user running the program
+
+private:
+    void ShowProcessCount(DWORD count);
+    void BoostApplicationInFront(HWND hForeground);
+    void AnnounceStartedProcessInFocus();
+    bool IsStartedPid(DWORD pid) const;
+    void ClearProcessIdentity();
+
+    IProcessSystem& m_system;
+    IBoostView& m_view;
+    CPriorityControl m_priority;
+};
+
+// What the child-window walk over the foreground window works with.
+struct FOREGROUND_CONTEXT
+{
+    IProcessSystem* system;
+    DWORD fgPid;    // the process of the foreground window
+    DWORD target;   // the process to boost: the last child of another process, else fgPid
+};
+
+// EnumChildWindows callback: appends each child's process to the focus process list and
+// makes a child of another process the target. Always continues.
+BOOL CALLBACK EnumChildProc(HWND hChild, LPARAM context);

@@ -1,0 +1,36 @@
+#include "engine/DialogBoostView.h"
+
+void CDialogBoostView::SetLabelText(int controlId, const CString& text)
+{
+    HWND hLabel = ::GetDlgItem(m_hDialog, controlId);
+    if (hLabel == NULL)
+        return;
+    ::SetWindowTextW(hLabel, text);
+    // The labels are transparent over the skin: the dialog must repaint the background
+    // behind the old text, not just the label.
+    RECT area = {};
+    ::GetWindowRect(hLabel, &area);
+    ::MapWindowPoints(HWND_DESKTOP, m_hDialog, reinterpret_cast<POINT*>(&area), 2);
+    ::InvalidateRect(m_hDialog, &area, TRUE);
+}
+
+void CDialogBoostView::SetProcessCountText(const CString& text)
+{
+    SetLabelText(IDC_PROCESS_COUNT, text);
+}
+
+void CDialogBoostView::SetFocusAppText(const CString& text)
+{
+    SetLabelText(IDC_FOCUS_APP, text);
+}
+
+void CDialogBoostView::ShowBoostPopup(const CString& line1, const CString& line2)
+{
+    if (m_showPopup)
+        m_showPopup(line1, line2);
+}
+
+void CDialogBoostView::UpdateNow()
+{
+    ::UpdateWindow(m_hDialog);
+}

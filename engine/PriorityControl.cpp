@@ -1,0 +1,65 @@
+#include "engine/PriorityControl.h"
+
+#include "engine/FocusPids.h"
+#include "engine/ProcessNameText.h"
+#include "engine/Utf16Bridge.h"
+
+BOOL CPriorityControl::SetProcessPriorityMode(DWORD pid, int mode)
+{
+    return m_system.SetProcessPriority(pid, PriorityClassOfMode(mode));
+}
+
+std::u16string CPriorityControl::ReadImageStem(DWORD pid, bool* opened)
+{
+    wchar_t imageName[IMAGE_NAME_CAPACITY] = {};
+    *opened = m_system.GetProcessImageName(pid, imageName, IMAGE_NAME_CAPACITY) != FALSE;
+    imageName[IMAGE_NAME_CAPACITY - 1] = L'\0';
+    return GetImageStem(ToU16(imageName));
+}
+
+int CPriorityControl::ApplyPriorityToNamesakes(DWORD pid, int mode)
+{
+    const bool boosting = PriorityClassOfMode(mode) == REALTIME_PRIORITY_CLASS;
+    if (boosting)
+        AppendFocusPid(pid);
+
+    bool opened = false;
+    const std::u16string targetStem = ReadImageStem(pid, &opened);
+    if (!opened)
+        return 1;
+    if (targetStem.empty())
+        return 0;
+
+    DWORD pids[PROCESS_ID_BUFFER_LENGTH / sizeof(DWORD)] = {};
+    DWORD bytesReturned = 0;
+    if (!m_system.EnumProcessIds(pids, sizeof(pids), &bytesReturned))
+        return 1;
+
+    const DWORD count = bytesReturned / sizeof(DWORD);
+    for (DWORD i = 0; i < count && i < _countof(pids); ++i)
+    {
+        const DWORD candidate = pids[i];
+        if (candidate == 0)
+            continue;
+        bool candidateOpened = false;
+        const std::u16string candidateStem = ReadImageStem(candidate, &candidateOpened);
+        if (!candidateOpened || !IsNamesakeStem(candidateStem, targetStem))
+            continue;
+        SetProcessPriorityMode(candidate, mode);
+        if (boosting)
+            AppendFocusPid(candidate);
+    }
+    return 0;
+}
+
+void CPriorityControl::RestoreAllPriorities()
+{
+    DWORD pids[PROCESS_ID_BUFFER_LENGTH / sizeof(DWORD)] = {};
+    DWORD bytesReturned = 0;
+    if (!m_system.EnumProcessIds(pids, sizeof(pids), &bytesReturned))
+        return;
+
+    const DWORD count = bytesReturned / sizeof(DWORD);
+    for (DWORD i = 0; i < count && i < _countof(pids); ++i)
+        SetProcessPriorityMode(pids[i], PRIORITY_NORMAL);
+}

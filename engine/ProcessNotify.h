@@ -1,0 +1,58 @@
+// The process-start watcher: a worker thread polls the process list and tells a window,
+// with synchronous messages, about every process that comes into it.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+// Sent for each process found by the first pass (wParam = process id, lParam = 1).
+const UINT WM_PROCESS_PRESENT = WM_USER + 108;
+// Sent for each process that appears in a later pass (wParam = process id, lParam = 1).
+const UINT WM_PROCESS_STARTED = WM_USER + 107;
+
+// Most processes one pass looks at.
+const DWORD WATCHED_PID_CAPACITY = 2048;
+
+class CProcessNotify
+{
+public:
+    CProcessNotify();
+    // Stops a running worker. A class that overrides OnProcessChange must call Stop in
+    // its own destructor, before its part of the object is gone.
+    virtual ~CProcessNotify();
+
+    // Starts the worker: it waits `interval` ms, then polls every `interval` ms. With
+    // reportExisting, the processes running at the first pass are reported too. Returns
+    // TRUE when running (also when it already was), FALSE when it could not start.
+    virtual BOOL Start(DWORD interval, BOOL reportExisting, HWND notifyWnd);
+
+    // Signals the worker and waits for it. FALSE with last error 87 when nothing runs.
+    // Never call it on the notified window's thread while that window exists: the worker
+    // may be blocked sending to it.
+    virtual BOOL Stop();
+
+    // One difference of the process list, on the worker thread. A start is sent to the
+    // window; an end sends nothing. Returning FALSE ends the worker.
+    virtual BOOL OnProcessChange(DWORD pid, BOOL started);
+
+    static DWORD WINAPI WatchThreadProc(LPVOID parameter);
+
+protected:
+    HWND m_hNotifyWnd;
+    HANDLE m_hThread;
+    HANDLE m_hStopEvent;
+    DWORD m_dwInterval;
+    BOOL m_bReportExisting;
+    BOOL m_bFirstPassDone;
+
+private:
+    CProcessNotify(const CProcessNotify&) = delete;
+    CProcessNotify& operator=(const CProcessNotify&) = delete;
+
+    BOOL StopWorker();
+    DWORD RunWatchLoop();
+    // Passes each id to OnProcessChange; FALSE with the worker's exit code when the
+    // worker must end (a report refused, or a stop asked for).
+    BOOL ReportEach(const std::vector<DWORD>& pids, BOOL started, DWORD* exitCode);
+};

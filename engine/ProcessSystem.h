@@ -1,0 +1,41 @@
+// The boost engine's one door to the system. The engine decides whom to boost; this
+// interface does it. CWin32ProcessSystem is the real one; the unit tests drive the
+// engine through a fake.
+#pragma once
+
+#include "framework/Afx.h"
+
+// Sizes of the fixed buffers the engine reads into.
+const DWORD PROCESS_ID_BUFFER_LENGTH = 20000;   // bytes: at most 5000 ids
+const DWORD IMAGE_NAME_CAPACITY = 3000;         // characters
+
+class IProcessSystem
+{
+public:
+    virtual ~IProcessSystem() = default;
+
+    // The ids of the running processes, as EnumProcesses gives them: bufferLength and
+    // *bytesReturned are in bytes. FALSE when the list cannot be read.
+    virtual BOOL EnumProcessIds(DWORD* pids, DWORD bufferLength, DWORD* bytesReturned) = 0;
+
+    // Gives the process the priority class and leaves dynamic priority boosting on.
+    // Returns SetPriorityClass's result: 0 when the process cannot be opened or changed.
+    virtual BOOL SetProcessPriority(DWORD pid, DWORD priorityClass) = 0;
+
+    // The process's image file name in device-path form, into a buffer of `capacity`
+    // characters that the caller has zeroed. FALSE when the process cannot be opened.
+    virtual BOOL GetProcessImageName(DWORD pid, wchar_t* buffer, DWORD capacity) = 0;
+
+    virtual HWND GetForegroundWindow() = 0;
+    virtual DWORD GetWindowProcessId(HWND hWnd) = 0;
+    virtual void EnumChildWindows(HWND hParent, WNDENUMPROC enumProc, LPARAM context) = 0;
+    virtual DWORD GetCurrentProcessId() = 0;
+
+    // Fills g_strProcessName, g_strProcessUser and g_strProcessDomain for the process;
+    // what cannot be found is left as it was (callers clear the strings first).
+    virtual void LookupProcessIdentity(DWORD pid) = 0;
+
+    // The product name from the version record of an image (a base name or a device
+    // path); empty when there is none.
+    virtual CString GetProductName(const CString& imageName) = 0;
+};

@@ -1,0 +1,67 @@
+#include "engine/Win32ProcessSystem.h"
+
+#include "engine/ProcessAccess.h"
+#include "engine/ProcessIdentity.h"
+#include "engine/ScopedHandle.h"
+
+#include <psapi.h>
+
+BOOL CWin32ProcessSystem::EnumProcessIds(DWORD* pids, DWORD bufferLength, DWORD* bytesReturned)
+{
+    return ::EnumProcesses(pids, bufferLength, bytesReturned);
+}
+
+BOOL CWin32ProcessSystem::SetProcessPriority(DWORD pid, DWORD priorityClass)
+{
+    CScopedHandle process(::OpenProcess(PROCESS_ALL_ACCESS_VISTA, FALSE, pid));
+    if (!process)
+        return FALSE;
+    const BOOL result = ::SetPriorityClass(process.Get(), priorityClass);
+    // FALSE means "boosting not disabled": the system may still lift the threads of the
+    // process briefly, as it does for any other.
+    ::SetProcessPriorityBoost(process.Get(), FALSE);
+    return result;
+}
+
+BOOL CWin32ProcessSystem::GetProcessImageName(DWORD pid, wchar_t* buffer, DWORD capacity)
+{
+    CScopedHandle process(::OpenProcess(PROCESS_READ_NAME_ACCESS, FALSE, pid));
+    if (!process)
+        return FALSE;
+    ::GetProcessImageFileNameW(process.Get(), buffer, capacity);
+    return TRUE;
+}
+
+HWND CWin32ProcessSystem::GetForegroundWindow()
+{
+    return ::GetForegroundWindow();
+}
+
+DWORD CWin32ProcessSystem::GetWindowProcessId(HWND hWnd)
+{
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hWnd, &pid);
+    return pid;
+}
+
+void CWin32ProcessSystem::EnumChildWindows(HWND hParent, WNDENUMPROC enumProc, LPARAM context)
+{
+    ::EnumChildWindows(hParent, enumProc, context);
+}
+
+DWORD CWin32ProcessSystem::GetCurrentProcessId()
+{
+    return ::GetCurrentProcessId();
+}
+
+void CWin32ProcessSystem::LookupProcessIdentity(DWORD pid)
+{
+    ::LookupProcessIdentity(pid);
+}
+
+CString CWin32ProcessSystem::GetProductName(const CString& imageName)
+{
+    // The version record reader plugs in here: read imageName's version record and
+    // return its product name. Until it does, announcements show the process name.
+    return CString();
+}

@@ -1,0 +1,176 @@
+// A made-up system for the boost engine's unit tests: processes with image names,
+// priority classes and owners, windows with owning processes and child windows, and a
+// foreground window. Records every class change in order.
+#pragma once
+
+#include "engine/BoostView.h"
+#include "engine/ProcessSystem.h"
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct FakeProcess
+{
+    std::wstring imagePath;        // device-path form, as GetProcessImageFileNameW gives it
+    DWORD priorityClass = NORMAL_PRIORITY_CLASS;
+    bool openable = true;          // false: protected, or gone between listing and opening
+    std::wstring identityName;     // what the identity lookup finds (empty: nothing)
+    std::wstring user;
+    std::wstring domain;
+    std::wstring productName;
+};
+
+class FakeProcessSystem : public IProcessSystem
+{
+public:
+    static constexpr DWORD OWN_PID = 100;
+
+    FakeProcessSystem()
+    {
+        AddProcess(OWN_PID, L"\\Device\\HarddiskVolume1\\Vexra\\VEXRA-by-Teskor.exe");
+    }
+
+    FakeProcess& AddProcess(DWORD pid, const std::wstring& imagePath)
+    {
+        FakeProcess& process = processes[pid];
+        process.imagePath = imagePath;
+        const std::wstring::size_type slash = imagePath.rfind(L'\\');
+        process.identityName = imagePath.substr(slash == std::wstring::npos ? 0 : slash + 1);
+        process.user = L"user1";
+        process.domain = L"PC";
+        return process;
+    }
+
+    // A top-level window of pid; returns its handle.
+    HWND AddWindow(DWORD pid)
+    {
+        HWND hWnd = reinterpret_cast<HWND>(static_cast<INT_PTR>(nextWindow++));
+        windowOwners[hWnd] = pid;
+        return hWnd;
+    }
+
+    HWND AddChildWindow(HWND hParent, DWORD pid)
+    {
+        HWND hChild = AddWindow(pid);
+        children[hParent].push_back(hChild);
+        return hChild;
+    }
+
+    DWORD ClassOf(DWORD pid) { return processes.at(pid).priorityClass; }
+    int ChangesOf(DWORD pid) const
+    {
+        int count = 0;
+        for (const auto& change : changes)
+            count += change.first == pid ? 1 : 0;
+        return count;
+    }
+
+    // IProcessSystem
+    BOOL EnumProcessIds(DWORD* pids, DWORD bufferLength, DWORD* bytesReturned) override
+    {
+        if (failEnumeration)
+            return FALSE;
+        DWORD count = 0;
+        for (const auto& entry : processes)
+        {
+            if ((count + 1) * sizeof(DWORD) > bufferLength)
+                break;
+            pids[count++] = entry.first;
+        }
+        *bytesReturned = count * sizeof(DWORD);
+        return TRUE;
+    }
+
+    BOOL SetProcessPriority(DWORD pid, DWORD priorityClass) override
+    {
+        auto found = processes.find(pid);
+        if (found == processes.end() || !found->second.openable)
+            return FALSE;
+        found->second.priorityClass = priorityClass;
+        changes.emplace_back(pid, priorityClass);
+        return TRUE;
+    }
+
+    BOOL GetProcessImageName(DWORD pid, wchar_t* buffer, DWORD capacity) override
+    {
+        auto found = processes.find(pid);
+        if (found == processes.end() || !found->second.openable)
+            return FALSE;
+        const std::wstring& path = found->second.imagePath;
+        const size_t count = std::min<size_t>(path.size(), capacity - 1);
+        path.copy(buffer, count);
+        buffer[count] = L'\0';
+        return TRUE;
+    }
+
+    HWND GetForegroundWindow() override { return foreground; }
+
+    DWORD GetWindowProcessId(HWND hWnd) override
+    {
+        auto found = windowOwners.find(hWnd);
+        return found == windowOwners.end() ? 0 : found->second;
+    }
+
+    void EnumChildWindows(HWND hParent, WNDENUMPROC enumProc, LPARAM context) override
+    {
+        // Like EnumChildWindows: descendants too, depth first.
+        for (HWND hChild : children[hParent])
+        {
+            if (!enumProc(hChild, context))
+                return;
+            EnumChildWindows(hChild, enumProc, context);
+        }
+    }
+
+    DWORD GetCurrentProcessId() override { return OWN_PID; }
+
+    void LookupProcessIdentity(DWORD pid) override;   // in FakeProcessSystem.cpp
+
+    CString GetProductName(const CString& imageName) override
+    {
+        for (const auto& entry : processes)
+        {
+            if (entry.second.identityName == imageName.GetString())
+                return CString(entry.second.productName.c_str());
+        }
+        return CString();
+    }
+
+    std::map<DWORD, FakeProcess> processes;
+    std::map<HWND, DWORD> windowOwners;
+    std::map<HWND, std::vector<HWND>> children;
+    std::vector<std::pair<DWORD, DWORD>> changes;   // (pid, class) in the order made
+    HWND foreground = NULL;
+    bool failEnumeration = false;
+
+private:
+    int nextWindow = 0x1000;
+};
+
+// Records what the engine shows.
+class FakeBoostView : public IBoostView
+{
+public:
+    void SetProcessCountText(const CString& text) override
+    {
+        processCountTexts.push_back(text.GetString());
+        if (onProcessCount)
+            onProcessCount();
+    }
+    void SetFocusAppText(const CString& text) override { focusTexts.push_back(text.GetString()); }
+    void ShowBoostPopup(const CString& line1, const CString& line2) override
+    {
+        popups.emplace_back(line1.GetString(), line2.GetString());
+    }
+    void UpdateNow() override { ++updates; }
+
+    std::vector<std::wstring> processCountTexts;
+    std::vector<std::wstring> focusTexts;
+    std::vector<std::pair<std::wstring, std::wstring>> popups;
+    int updates = 0;
+    std::function<void()> onProcessCount;   // runs inside the cycle
+};
