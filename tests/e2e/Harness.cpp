@@ -1,0 +1,456 @@
+#include "Harness.h"
+
+#include <psapi.h>
+
+#include <cwchar>
+#include <sstream>
+
+namespace e2e {
+
+using Clock = std::chrono::steady_clock;
+
+// ---- waiting ---------------------------------------------------------------------------
+
+void PumpMessagesFor(Milliseconds period)
+{
+    const auto end = Clock::now() + period;
+    for (;;) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        const auto left = std::chrono::duration_cast<Milliseconds>(end - Clock::now()).count();
+        if (left <= 0)
+            return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left), QS_ALLINPUT);
+    }
+}
+
+testing::AssertionResult WaitUntil(const std::function<bool()>& condition, Milliseconds deadline,
+                                   const std::string& awaited)
+{
+    const auto start = Clock::now();
+    for (;;) {
+        if (condition())
+            return testing::AssertionSuccess();
+        if (Clock::now() - start >= deadline)
+            break;
+        PumpMessagesFor(Milliseconds{20});
+    }
+    return testing::AssertionFailure()
+           << "timed out after " << deadline.count() << " ms waiting for " << awaited;
+}
+
+// ---- paths -----------------------------------------------------------------------------
+
+std::wstring EnvironmentValue(const wchar_t* name)
+{
+    const DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
+    if (size == 0)
+        return {};
+    std::wstring value(size, L'\0');
+    const DWORD length = GetEnvironmentVariableW(name, value.data(), size);
+    value.resize(length);
+    return value;
+}
+
+std::wstring ToWindowsPath(const std::wstring& path)
+{
+    if (path.empty() || path[0] != L'/')
+        return path;
+    // Wine's own converter knows the prefix's drive mapping; Z: is the root otherwise.
+    using DosNameFn = WCHAR*(CDECL*)(LPCSTR);
+    auto toDos = reinterpret_cast<DosNameFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));
+    if (toDos) {
+        const std::string unixPath = Narrow(path);
+        if (WCHAR* dos = toDos(unixPath.c_str())) {
+            std::wstring result(dos);
+            HeapFree(GetProcessHeap(), 0, dos);
+            return result;
+        }
+    }
+    std::wstring result = L"Z:" + path;
+    for (auto& c : result)
+        if (c == L'/')
+            c = L'\\';
+    return result;
+}
+
+std::wstring BuildDir()
+{
+    std::wstring dir = ToWindowsPath(EnvironmentValue(L"VEXRA_BUILD_DIR"));
+    while (!dir.empty() && (dir.back() == L'\\' || dir.back() == L'/'))
+        dir.pop_back();
+    return dir;
+}
+
+std::wstring ProgramPath()
+{
+    const std::wstring exe = EnvironmentValue(L"VEXRA_EXE");
+    if (!exe.empty())
+        return ToWindowsPath(exe);
+    return BuildDir() + L"\\" + kProgramFileName;
+}
+
+std::wstring HelperPath(const std::wstring& name)
+{
+    return BuildDir() + L"\\tests\\helpers\\" + name + L".exe";
+}
+
+bool FileExists(const std::wstring& path)
+{
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string Narrow(const std::wstring& text)
+{
+    if (text.empty())
+        return {};
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    std::string result(size, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), result.data(),
+                        size, nullptr, nullptr);
+    return result;
+}
+
+TempFolder::TempFolder()
+{
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    static unsigned counter = 0;
+    for (;;) {
+        m_path = std::wstring(temp) + L"vexra-e2e-" + std::to_wstring(GetCurrentProcessId()) +
+                 L"-" + std::to_wstring(++counter);
+        if (CreateDirectoryW(m_path.c_str(), nullptr))
+            return;
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            return;  // later file operations fail and say so
+    }
+}
+
+TempFolder::~TempFolder()
+{
+    // Files of processes that are just ending may stay locked for a moment.
+    WaitUntil(
+        [&] {
+            WIN32_FIND_DATAW found{};
+            HANDLE search = FindFirstFileW((m_path + L"\\*").c_str(), &found);
+            if (search != INVALID_HANDLE_VALUE) {
+                do {
+                    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                        DeleteFileW((m_path + L"\\" + found.cFileName).c_str());
+                } while (FindNextFileW(search, &found));
+                FindClose(search);
+            }
+            return RemoveDirectoryW(m_path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND ||
+                   GetLastError() == ERROR_PATH_NOT_FOUND;
+        },
+        Milliseconds{3000}, "the temporary folder to be removed");
+}
+
+// ---- the program's registry key ----------------------------------------------------------
+
+void ResetProgramKey()
+{
+    RegDeleteTreeW(HKEY_CURRENT_USER, kProgramKey);
+    RegDeleteKeyW(HKEY_CURRENT_USER, kProgramKey);
+}
+
+void MarkLogonTaskDone()
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kProgramKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return;
+    static const wchar_t done[] = L"2";
+    RegSetValueExW(key, L"Schedinfo", 0, REG_SZ, reinterpret_cast<const BYTE*>(done), sizeof(done));
+    RegCloseKey(key);
+}
+
+std::optional<std::wstring> ReadProgramValue(const wchar_t* valueName)
+{
+    wchar_t buffer[2048] = {};
+    DWORD bytes = sizeof(buffer) - sizeof(wchar_t);
+    if (RegGetValueW(HKEY_CURRENT_USER, kProgramKey, valueName, RRF_RT_REG_SZ, nullptr, buffer,
+                     &bytes) != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::wstring(buffer);
+}
+
+// ---- processes of the prefix -------------------------------------------------------------
+
+namespace {
+
+std::wstring ImageFileNameOf(DWORD processId)
+{
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (!process)
+        return {};
+    wchar_t path[MAX_PATH * 2] = {};
+    DWORD length = ARRAYSIZE(path);
+    const BOOL ok = QueryFullProcessImageNameW(process, 0, path, &length);
+    CloseHandle(process);
+    if (!ok)
+        return {};
+    const wchar_t* slash = wcsrchr(path, L'\\');
+    return slash ? slash + 1 : path;
+}
+
+}  // namespace
+
+std::vector<DWORD> ProcessesNamed(const wchar_t* fileName)
+{
+    std::vector<DWORD> ids(4096);
+    DWORD bytes = 0;
+    if (!EnumProcesses(ids.data(), static_cast<DWORD>(ids.size() * sizeof(DWORD)), &bytes))
+        return {};
+    ids.resize(bytes / sizeof(DWORD));
+    std::vector<DWORD> named;
+    for (DWORD id : ids)
+        if (id != 0 && _wcsicmp(ImageFileNameOf(id).c_str(), fileName) == 0)
+            named.push_back(id);
+    return named;
+}
+
+void EndAllProgramInstances()
+{
+    for (DWORD id : ProcessesNamed(kProgramFileName))
+        if (HWND window = FindMainWindow(id))
+            PostMessageW(window, WM_COMMAND, kTrayExitCommand, 0);
+    WaitUntil([] { return ProcessesNamed(kProgramFileName).empty(); }, Milliseconds{3000},
+              "the program to end through its Exit command");
+
+    for (DWORD id : ProcessesNamed(kProgramFileName)) {
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+        if (!process)
+            continue;
+        TerminateProcess(process, 1);
+        WaitForSingleObject(process, 5000);
+        CloseHandle(process);
+    }
+}
+
+// ---- windows ---------------------------------------------------------------------------
+
+std::wstring WindowText(HWND window)
+{
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length))
+        return {};
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                             SMTO_ABORTIFHUNG, 5000, &copied))
+        return {};
+    text.resize(wcsnlen(text.c_str(), text.size()));
+    return text;
+}
+
+std::wstring ClassNameOf(HWND window)
+{
+    wchar_t name[256] = {};
+    GetClassNameW(window, name, ARRAYSIZE(name));
+    return name;
+}
+
+namespace {
+
+struct WindowSearch {
+    DWORD processId;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindowOfProcess(HWND window, LPARAM context)
+{
+    auto* search = reinterpret_cast<WindowSearch*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId)
+        search->found.push_back(window);
+    return TRUE;
+}
+
+BOOL CALLBACK CollectTrayIcon(HWND child, LPARAM context)
+{
+    if (ClassNameOf(child) == L"__winex11_tray_icon")
+        reinterpret_cast<std::vector<HWND>*>(context)->push_back(child);
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> TopLevelWindowsOf(DWORD processId)
+{
+    WindowSearch search{processId, {}};
+    EnumWindows(CollectWindowOfProcess, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND FindMainWindow(DWORD processId)
+{
+    for (HWND window : TopLevelWindowsOf(processId)) {
+        wchar_t caption[64] = {};
+        // The text Windows keeps for the window; no message reaches the program.
+        GetWindowTextW(window, caption, ARRAYSIZE(caption));
+        if (wcscmp(caption, kMainCaption) == 0)
+            return window;
+    }
+    return nullptr;
+}
+
+ControlState ReadControl(HWND dialog, int controlId)
+{
+    ControlState state;
+    HWND control = GetDlgItem(dialog, controlId);
+    if (!control)
+        return state;
+    state.exists = true;
+    state.shown = (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0;
+    state.text = WindowText(control);
+    state.className = ClassNameOf(control);
+    GetWindowRect(control, &state.rect);
+    MapWindowPoints(HWND_DESKTOP, dialog, reinterpret_cast<POINT*>(&state.rect), 2);
+    return state;
+}
+
+std::string Describe(const RECT& rect)
+{
+    std::ostringstream text;
+    text << "(x " << rect.left << ", y " << rect.top << ", " << rect.right - rect.left << " x "
+         << rect.bottom - rect.top << ")";
+    return text.str();
+}
+
+// ---- input -----------------------------------------------------------------------------
+
+testing::AssertionResult ClickControl(HWND dialog, int controlId, ClickMethod method)
+{
+    HWND control = GetDlgItem(dialog, controlId);
+    if (!control)
+        return testing::AssertionFailure() << "control " << controlId << " does not exist";
+    if (!IsWindowVisible(control))
+        return testing::AssertionFailure() << "control " << controlId << " is not visible";
+    if (method == ClickMethod::BmClick) {
+        PostMessageW(control, BM_CLICK, 0, 0);
+        return testing::AssertionSuccess();
+    }
+    RECT client{};
+    GetClientRect(control, &client);
+    const LPARAM centre = MAKELPARAM(client.right / 2, client.bottom / 2);
+    PostMessageW(control, WM_MOUSEMOVE, 0, centre);
+    PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, centre);
+    PostMessageW(control, WM_LBUTTONUP, 0, centre);
+    return testing::AssertionSuccess();
+}
+
+void PressKey(HWND window, UINT virtualKey)
+{
+    const UINT scanCode = MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC);
+    const LPARAM down = 1 | (static_cast<LPARAM>(scanCode) << 16);
+    const LPARAM up = down | (1L << 30) | (1L << 31);
+    PostMessageW(window, WM_KEYDOWN, virtualKey, down);
+    PostMessageW(window, WM_KEYUP, virtualKey, up);
+}
+
+void PostTrayNotify(HWND mainWindow, UINT mouseMessage)
+{
+    PostMessageW(mainWindow, kTrayNotifyMessage, kTrayIconId, mouseMessage);
+}
+
+std::vector<HWND> TrayIconWindows()
+{
+    std::vector<HWND> icons;
+    HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
+    if (!tray)
+        return icons;
+    EnumChildWindows(tray, CollectTrayIcon, reinterpret_cast<LPARAM>(&icons));
+    return icons;
+}
+
+// ---- the program under test ----------------------------------------------------------------
+
+ProgramUnderTest::ProgramUnderTest() : m_exePath(m_folder.File(kProgramFileName))
+{
+    CopyFileW(ProgramPath().c_str(), m_exePath.c_str(), FALSE);
+    const std::wstring standIn = HelperPath(L"schtasks");
+    m_hasTaskStandIn = FileExists(standIn) &&
+                       CopyFileW(standIn.c_str(), m_folder.File(L"schtasks.exe").c_str(), FALSE);
+}
+
+ProgramUnderTest::~ProgramUnderTest()
+{
+    End();
+}
+
+testing::AssertionResult ProgramUnderTest::Start()
+{
+    if (!FileExists(ProgramPath()))
+        return testing::AssertionFailure() << "the program is not built: " << Narrow(ProgramPath());
+    if (!FileExists(m_exePath))
+        return testing::AssertionFailure() << "cannot copy the program to " << Narrow(m_exePath);
+    DWORD error = 0;
+    if (!m_process.Start(m_exePath, L"", &error))
+        return testing::AssertionFailure()
+               << "CreateProcessW of " << Narrow(m_exePath) << " failed with error " << error;
+    return testing::AssertionSuccess();
+}
+
+testing::AssertionResult ProgramUnderTest::WaitForMainWindow(Milliseconds deadline)
+{
+    bool ended = false;
+    auto result = WaitUntil(
+        [&] {
+            if (!m_process.IsRunning()) {
+                ended = true;
+                return true;
+            }
+            m_mainWindow = FindMainWindow(m_process.Id());
+            return m_mainWindow && IsWindowVisible(m_mainWindow);
+        },
+        deadline, "a visible top-level window captioned \"Vexra\" of the started program");
+    if (ended) {
+        DWORD exitCode = 0;
+        GetExitCodeProcess(m_process.Handle(), &exitCode);
+        return testing::AssertionFailure()
+               << "the program ended with exit code " << exitCode << " before its window showed";
+    }
+    return result;
+}
+
+testing::AssertionResult ProgramUnderTest::StartSecondInstance(ChildProcess& second)
+{
+    DWORD error = 0;
+    if (!second.Start(m_exePath, L"", &error))
+        return testing::AssertionFailure()
+               << "CreateProcessW of the second instance failed with error " << error;
+    return testing::AssertionSuccess();
+}
+
+void ProgramUnderTest::End(Milliseconds politeDeadline)
+{
+    if (m_process.IsRunning()) {
+        if (HWND window = FindMainWindow(m_process.Id()))
+            PostMessageW(window, WM_COMMAND, kTrayExitCommand, 0);
+        m_process.WaitForExit(politeDeadline);
+    }
+    m_process.Terminate();
+    m_mainWindow = nullptr;
+}
+
+void ProgramTest::SetUp()
+{
+    EndAllProgramInstances();
+    ResetProgramKey();
+}
+
+void ProgramTest::TearDown()
+{
+    EndAllProgramInstances();
+    ResetProgramKey();
+}
+
+}  // namespace e2e

@@ -1,0 +1,176 @@
+// The end-to-end harness: starts the real VEXRA-by-Teskor.exe the way a user does and
+// drives it from outside, in the same Wine prefix (wineserver) as the program, so every
+// cross-process Win32 call (window messages, GetPriorityClass, the registry) reaches it.
+//
+// Every wait polls for the state it expects within a deadline and names what it awaited
+// when it gives up; nothing here sleeps a fixed time and hopes. While waiting, the
+// driver's own windows (see DecoyWindow.h) keep handling their messages.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ChildProcess.h"
+#include "ScreenCapture.h"
+
+namespace e2e {
+
+using Milliseconds = std::chrono::milliseconds;
+
+// Long enough for a cold GUI start under Wine (~2 s) on a busy two-core machine.
+constexpr Milliseconds kDeadline{15000};
+
+constexpr wchar_t kProgramFileName[] = L"VEXRA-by-Teskor.exe";
+constexpr wchar_t kMainCaption[] = L"Vexra";
+constexpr wchar_t kProgramKey[] = L"Software\\VexraUi";
+constexpr UINT kTrayNotifyMessage = WM_USER + 56;  // 1080
+constexpr UINT kTrayIconId = 128;
+constexpr UINT kTrayOpenCommand = 32771;
+constexpr UINT kTrayExitCommand = 32772;
+
+// ---- waiting ---------------------------------------------------------------------------
+
+// Lets windows of this (the driver's) thread handle their messages for `period`.
+void PumpMessagesFor(Milliseconds period);
+
+// Polls `condition` about every 20 ms until it holds or `deadline` has passed. The failure
+// message names `awaited` and the time waited.
+testing::AssertionResult WaitUntil(const std::function<bool()>& condition, Milliseconds deadline,
+                                   const std::string& awaited);
+
+// ---- paths -----------------------------------------------------------------------------
+
+std::wstring EnvironmentValue(const wchar_t* name);
+// ctest hands Unix paths over; Wine opens them through its DOS view (Z:\...).
+std::wstring ToWindowsPath(const std::wstring& path);
+// The build folder (VEXRA_BUILD_DIR); empty when the variable is not set.
+std::wstring BuildDir();
+// The program under test (VEXRA_EXE, else <build>\VEXRA-by-Teskor.exe).
+std::wstring ProgramPath();
+// <build>\tests\helpers\<name>.exe, whether or not it exists.
+std::wstring HelperPath(const std::wstring& name);
+bool FileExists(const std::wstring& path);
+std::string Narrow(const std::wstring& text);
+
+// A fresh folder under %TEMP%, removed with everything in it when the object goes.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::wstring& Path() const { return m_path; }
+    std::wstring File(const std::wstring& name) const { return m_path + L"\\" + name; }
+
+private:
+    std::wstring m_path;
+};
+
+// ---- the program's registry key ----------------------------------------------------------
+
+// Removes HKCU\Software\VexraUi with everything under it.
+void ResetProgramKey();
+// Records the logon task as set up ("Schedinfo" = "2"), so a start skips schtasks.exe.
+void MarkLogonTaskDone();
+// A string value under the program's key; nullopt when the key or the value is missing.
+std::optional<std::wstring> ReadProgramValue(const wchar_t* valueName);
+
+// ---- processes of the prefix -------------------------------------------------------------
+
+// Ids of the running processes whose image file name is `fileName` (case ignored).
+std::vector<DWORD> ProcessesNamed(const wchar_t* fileName);
+// Ends every running VEXRA-by-Teskor.exe of the prefix: first politely (the tray menu's
+// Exit, which also removes the notification icon), then by force, and waits until they
+// are gone.
+void EndAllProgramInstances();
+
+// ---- windows ---------------------------------------------------------------------------
+
+std::wstring WindowText(HWND window);  // WM_GETTEXT, safe across processes
+std::wstring ClassNameOf(HWND window);
+// Visible or not, every top-level window of process `processId`.
+std::vector<HWND> TopLevelWindowsOf(DWORD processId);
+// The program's main window: top-level, caption "Vexra", owned by `processId`.
+HWND FindMainWindow(DWORD processId);
+
+// What a user could see of one control of a dialog.
+struct ControlState {
+    bool exists = false;
+    bool shown = false;        // its own WS_VISIBLE bit, whatever its parent's state
+    std::wstring text;
+    std::wstring className;
+    RECT rect{};               // in the dialog's client coordinates
+};
+ControlState ReadControl(HWND dialog, int controlId);
+std::string Describe(const RECT& rect);
+
+// ---- input -----------------------------------------------------------------------------
+
+enum class ClickMethod {
+    Mouse,    // WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP posted to the control's centre
+    BmClick,  // BM_CLICK posted to the control
+};
+// Clicks a control as a user would; fails when the control is missing or not visible
+// (a user cannot click what is not shown). Does not wait for the program to react.
+testing::AssertionResult ClickControl(HWND dialog, int controlId, ClickMethod method);
+// Posts a key press and release (WM_KEYDOWN, WM_KEYUP) to `window`.
+void PressKey(HWND window, UINT virtualKey);
+// The notification-area callback the shell sends: message 1080, icon id, mouse message.
+void PostTrayNotify(HWND mainWindow, UINT mouseMessage);
+// Wine draws notification icons in its stand-alone tray window when no shell tray exists:
+// each icon is a child window of that tray.
+std::vector<HWND> TrayIconWindows();
+
+// ---- the program under test ----------------------------------------------------------------
+
+// One started VEXRA-by-Teskor.exe: a copy of the built program in a fresh folder, with
+// the recording schtasks.exe stand-in beside it when the build has one (the program runs
+// schtasks.exe on its first start, and CreateProcessW looks in the program's folder
+// first). Ends the process, if still running, when the object goes.
+class ProgramUnderTest {
+public:
+    ProgramUnderTest();
+    ~ProgramUnderTest();
+    ProgramUnderTest(const ProgramUnderTest&) = delete;
+    ProgramUnderTest& operator=(const ProgramUnderTest&) = delete;
+
+    // Starts the program without arguments, as a user does.
+    testing::AssertionResult Start();
+    // Waits for the main window to exist and be visible; MainWindow() gives it afterwards.
+    testing::AssertionResult WaitForMainWindow(Milliseconds deadline = kDeadline);
+    // Starts another process of the same executable (a second start by the same user).
+    testing::AssertionResult StartSecondInstance(ChildProcess& second);
+    // Ends the program: the tray menu's Exit, then by force after `politeDeadline`.
+    void End(Milliseconds politeDeadline = Milliseconds{3000});
+
+    HWND MainWindow() const { return m_mainWindow; }
+    ChildProcess& Process() { return m_process; }
+    const std::wstring& ExePath() const { return m_exePath; }
+    const TempFolder& Folder() const { return m_folder; }
+    bool HasTaskStandIn() const { return m_hasTaskStandIn; }
+
+private:
+    TempFolder m_folder;
+    std::wstring m_exePath;
+    bool m_hasTaskStandIn = false;
+    ChildProcess m_process;
+    HWND m_mainWindow = nullptr;
+};
+
+// Base of every e2e test: no program runs and the program's key is fresh before and after
+// each test, so tests do not depend on each other.
+class ProgramTest : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+};
+
+}  // namespace e2e
