@@ -1,0 +1,173 @@
+// The logon task set-up against a recording stand-in for schtasks.exe
+// (tests/helpers/schtasks.cpp). CreateProcessW looks in the current directory before
+// system32, so the tests make the helpers folder current while they run.
+#include <gtest/gtest.h>
+
+#include "settings/LogonTask.h"
+#include "settings/SettingsStore.h"
+#include "monitor/CStringPrint.h"
+
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace {
+
+const wchar_t kKey[] = L"Software\\VexraUi";
+
+// VEXRA_BUILD_DIR is the Unix path of the build; Wine shows it under drive Z:.
+CString WindowsPathOf(const wchar_t* unixOrWindowsPath)
+{
+    CString path(unixOrWindowsPath);
+    path.Replace(L'/', L'\\');
+    return path.GetLength() > 0 && path[0] == L'\\' ? L"Z:" + path : path;
+}
+
+CString TestFolderShortPath()
+{
+    const CString module = GetModulePath();
+    const CString folder = module.Left(module.ReverseFind(L'\\'));
+    wchar_t shortFolder[500] = L"";
+    const DWORD length = GetShortPathNameW(folder, shortFolder, 500);
+    return length > 0 && length < 500 ? CString(shortFolder) : folder;
+}
+
+class LogonTaskTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const wchar_t* build = _wgetenv(L"VEXRA_BUILD_DIR");
+        if (build == nullptr)
+            GTEST_SKIP() << "VEXRA_BUILD_DIR is not set: the schtasks.exe stand-in cannot be found";
+        const CString helpers = WindowsPathOf(build) + L"\\tests\\helpers";
+        if (GetFileAttributesW(helpers + L"\\schtasks.exe") == INVALID_FILE_ATTRIBUTES)
+            GTEST_SKIP() << "no schtasks.exe stand-in in " << NarrowForTest(helpers);
+
+        wchar_t previous[MAX_PATH] = L"";
+        GetCurrentDirectoryW(MAX_PATH, previous);
+        m_strPreviousDirectory = previous;
+        ASSERT_TRUE(SetCurrentDirectoryW(helpers));
+        m_bDirectoryChanged = true;
+
+        wchar_t temp[MAX_PATH] = L"";
+        GetTempPathW(MAX_PATH, temp);
+        m_strLog.Format(L"%svexra-schtasks-%lu.log", temp, GetCurrentProcessId());
+        DeleteFileW(m_strLog);
+        SetEnvironmentVariableW(L"VEXRA_SCHTASKS_LOG", m_strLog);
+        RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
+    }
+
+    void TearDown() override
+    {
+        if (m_bDirectoryChanged)
+            SetCurrentDirectoryW(m_strPreviousDirectory);
+        SetEnvironmentVariableW(L"VEXRA_SCHTASKS_LOG", nullptr);
+        SetEnvironmentVariableW(L"VEXRA_SCHTASKS_EXIT_CREATE", nullptr);
+        SetEnvironmentVariableW(L"VEXRA_SCHTASKS_EXIT_DELETE", nullptr);
+        if (!m_strLog.IsEmpty())
+            DeleteFileW(m_strLog);
+        RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
+    }
+
+    // The command lines the stand-in recorded, one per run.
+    std::vector<CString> Runs() const
+    {
+        std::ifstream file(m_strLog.GetString(), std::ios::binary);
+        const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        const CString text(reinterpret_cast<const wchar_t*>(bytes.data()), static_cast<int>(bytes.size() / 2));
+        std::vector<CString> lines;
+        for (int start = 0; start < text.GetLength();) {
+            int end = text.Find(L'\n', start);
+            if (end < 0)
+                end = text.GetLength();
+            lines.push_back(text.Mid(start, end - start));
+            start = end + 1;
+        }
+        return lines;
+    }
+
+    static CString Marker() { return ReadRegString(HKEY_CURRENT_USER, kKey, L"Schedinfo"); }
+
+    CString m_strLog;
+    CString m_strPreviousDirectory;
+    bool m_bDirectoryChanged = false;
+};
+
+}  // namespace
+
+TEST_F(LogonTaskTest, FirstStart_DeletesThenCreatesWithExactCommandLinesAndMarks)
+{
+    OSVERSIONINFOW version = {sizeof(version)};
+    GetVersionExW(&version);
+    ASSERT_GE(version.dwMajorVersion, 6u) << "the test prefix reports Windows 7";
+
+    CreateLogonTask();
+
+    const std::vector<CString> runs = Runs();
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[0], L"schtasks.exe /delete /tn Vexra_Start /F");
+    // The task starts the fixed file name in the executable's folder, in short form,
+    // whatever the running executable is called.
+    EXPECT_EQ(runs[1], L"schtasks.exe /create /sc ONLOGON /delay 0005:00 /tn Vexra_Start /tr \"'" +
+                           TestFolderShortPath() + L"\\VEXRA-by-Teskor.exe'\" /RL HIGHEST");
+    EXPECT_EQ(Marker(), L"2");
+}
+
+TEST_F(LogonTaskTest, SecondStart_RunsNothing)
+{
+    CreateLogonTask();
+    ASSERT_EQ(Runs().size(), 2u);
+    CreateLogonTask();
+    EXPECT_EQ(Runs().size(), 2u);
+}
+
+TEST_F(LogonTaskTest, MarkerOtherThanExactly2_SetsTheTaskUpAgain)
+{
+    for (const wchar_t* marker : {L"1", L"02", L" 2", L"2 "}) {
+        ASSERT_TRUE(WriteUserRegString(kKey, L"Schedinfo", marker));
+        const size_t before = Runs().size();
+        CreateLogonTask();
+        EXPECT_EQ(Runs().size(), before + 2) << NarrowForTest(marker);
+        EXPECT_EQ(Marker(), L"2");
+    }
+}
+
+TEST_F(LogonTaskTest, FailedCreate_RecordsNothingAndTheNextStartTriesAgain)
+{
+    SetEnvironmentVariableW(L"VEXRA_SCHTASKS_EXIT_CREATE", L"1");
+    CreateLogonTask();
+    EXPECT_EQ(Runs().size(), 2u);
+    EXPECT_TRUE(Marker().IsEmpty());
+
+    SetEnvironmentVariableW(L"VEXRA_SCHTASKS_EXIT_CREATE", nullptr);
+    CreateLogonTask();
+    EXPECT_EQ(Runs().size(), 4u);
+    EXPECT_EQ(Marker(), L"2");
+}
+
+TEST_F(LogonTaskTest, FailedDeleteOfAMissingTask_DoesNotStopTheMarker)
+{
+    SetEnvironmentVariableW(L"VEXRA_SCHTASKS_EXIT_DELETE", L"1");
+    CreateLogonTask();
+    EXPECT_EQ(Runs().size(), 2u);
+    EXPECT_EQ(Marker(), L"2");
+}
+
+TEST_F(LogonTaskTest, RunTaskTool_ToolThatCannotStart_ReportsFailure)
+{
+    EXPECT_FALSE(RunTaskTool(L"vexra-no-such-tool.exe", L"/delete /tn Vexra_Start /F"));
+    EXPECT_TRUE(Runs().empty());
+}
+
+TEST(LogonTaskText, ProgramPath_FolderWithoutShortName_FallsBackToTheLongFolder)
+{
+    EXPECT_EQ(LogonTaskProgramPath(L"C:\\no such folder\\deeper\\Renamed Vexra.exe"),
+              L"C:\\no such folder\\deeper\\VEXRA-by-Teskor.exe");
+}
+
+TEST(LogonTaskText, CreateArguments_OlderWindowsRunsAsSystemWithoutDelay)
+{
+    EXPECT_EQ(LogonTaskCreateArguments(5, L"C:\\PROGRA~1\\VEXRA-by-Teskor.exe"),
+              L"/create /sc ONLOGON  /tn Vexra_Start /tr \"'C:\\PROGRA~1\\VEXRA-by-Teskor.exe'\" /ru \"System\" ");
+}
