@@ -1,0 +1,363 @@
+// Start-up decisions: the per-user instance mutex and the elevation relaunch.
+#include "app/StartupChecks.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace
+{
+// ---------------------------------------------------------------------------------------
+// Instance mutex
+// ---------------------------------------------------------------------------------------
+
+const wchar_t kPrefix[] = L"Global\\MutexVexraFC";
+
+// A mutex name no other test or process uses.
+CString UniqueMutexName(const wchar_t* pszTag)
+{
+    CString strName;
+    strName.Format(L"Local\\VexraTest_%s_%lu_%lu", pszTag, GetCurrentProcessId(),
+                   GetTickCount());
+    return strName;
+}
+
+struct ScopedHandle
+{
+    HANDLE h = nullptr;
+    ~ScopedHandle()
+    {
+        if (h != nullptr)
+            CloseHandle(h);
+    }
+};
+
+TEST(InstanceMutexName, UserNameFollowsPrefixWithoutSeparator)
+{
+    EXPECT_STREQ(L"Global\\MutexVexraFCuser1", MakeInstanceMutexName(kPrefix, L"user1"));
+    EXPECT_STREQ(L"Global\\MutexVexraFC", MakeInstanceMutexName(kPrefix, L""));
+    EXPECT_STREQ(L"Global\\MutexVexraFC", MakeInstanceMutexName(kPrefix, nullptr));
+    EXPECT_NE(MakeInstanceMutexName(kPrefix, L"alice"), MakeInstanceMutexName(kPrefix, L"bob"));
+}
+
+TEST(InstanceMutexName, ReadUserName_NormalName_IsTheLogonName)
+{
+    wchar_t szUser[256] = {};
+    DWORD nLength = 256;
+    ASSERT_TRUE(GetUserNameW(szUser, &nLength));
+    ASSERT_LT(wcslen(szUser), 80u);
+    EXPECT_STREQ(szUser, ReadUserNameForInstanceMutex());
+}
+
+// Wine answers GetUserNameW from the WINEUSERNAME variable; that lets this test give the
+// process a long user name. On Windows the variable means nothing and the test skips.
+TEST(InstanceMutexName, ReadUserName_EightyCharactersOrMore_GivesEmptyUserPart)
+{
+    wchar_t szOld[512] = {};
+    const DWORD nOld = GetEnvironmentVariableW(L"WINEUSERNAME", szOld, 512);
+    const std::wstring longName(80, L'u');
+    SetEnvironmentVariableW(L"WINEUSERNAME", longName.c_str());
+
+    wchar_t szUser[256] = {};
+    DWORD nLength = 256;
+    const bool bTookLongName = GetUserNameW(szUser, &nLength) && longName == szUser;
+    const CString strRead = ReadUserNameForInstanceMutex();
+
+    const std::wstring exactly79(79, L'v');
+    SetEnvironmentVariableW(L"WINEUSERNAME", exactly79.c_str());
+    const CString strRead79 = ReadUserNameForInstanceMutex();
+
+    SetEnvironmentVariableW(L"WINEUSERNAME", nOld > 0 ? szOld : nullptr);
+    if (!bTookLongName)
+        GTEST_SKIP() << "GetUserNameW does not follow WINEUSERNAME here";
+
+    EXPECT_TRUE(strRead.IsEmpty());
+    EXPECT_STREQ(L"Global\\MutexVexraFC", MakeInstanceMutexName(kPrefix, strRead));
+    EXPECT_STREQ(exactly79.c_str(), strRead79);
+}
+
+TEST(InstanceMutex, FirstCreate_OwnsIt_AndASecondCreateInTheSameProcessToo)
+{
+    const CString strName = UniqueMutexName(L"same");
+    ScopedHandle first, second;
+    EXPECT_FALSE(IsInstanceMutexHeldElsewhere(strName, first.h));
+    ASSERT_NE(nullptr, first.h);
+    // The owning thread re-acquires its own mutex: not another instance.
+    EXPECT_FALSE(IsInstanceMutexHeldElsewhere(strName, second.h));
+    ASSERT_NE(nullptr, second.h);
+    ReleaseMutex(second.h);
+    ReleaseMutex(first.h);
+    ReleaseMutex(first.h);  // created owned and waited on once more
+}
+
+TEST(InstanceMutex, NameThatCannotBeCreated_CountsAsAnotherInstance)
+{
+    ScopedHandle handle;
+    // A backslash outside the Global/Local namespaces names a path that does not exist.
+    EXPECT_TRUE(IsInstanceMutexHeldElsewhere(L"NoSuchNamespace\\VexraTest", handle.h));
+    EXPECT_EQ(nullptr, handle.h);
+}
+
+// Starts tests/helpers/mutex_holder.exe holding the named mutex until Quit().
+class MutexHolderProcess
+{
+public:
+    bool Start(const CString& strMutexName)
+    {
+        const wchar_t* pszBuild = _wgetenv(L"VEXRA_BUILD_DIR");
+        if (pszBuild == nullptr)
+            return false;
+        m_strReady = strMutexName + L"_ready";
+        m_strQuit = strMutexName + L"_quit";
+        m_hReady = CreateEventW(nullptr, TRUE, FALSE, m_strReady);
+        m_hQuit = CreateEventW(nullptr, TRUE, FALSE, m_strQuit);
+        CString strCommand;
+        strCommand.Format(L"\"%s\\tests\\helpers\\mutex_holder.exe\" %s %s %s", pszBuild,
+                          strMutexName.GetString(), m_strReady.GetString(),
+                          m_strQuit.GetString());
+        std::vector<wchar_t> command(strCommand.GetString(),
+                                     strCommand.GetString() + strCommand.GetLength() + 1);
+        STARTUPINFOW si = {sizeof(si)};
+        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            nullptr, &si, &m_pi))
+            return false;
+        HANDLE waitFor[2] = {m_hReady, m_pi.hProcess};
+        return WaitForMultipleObjects(2, waitFor, FALSE, 30000) == WAIT_OBJECT_0;
+    }
+
+    DWORD Quit()
+    {
+        SetEvent(m_hQuit);
+        WaitForSingleObject(m_pi.hProcess, 30000);
+        DWORD dwExitCode = 0xFFFFFFFF;
+        GetExitCodeProcess(m_pi.hProcess, &dwExitCode);
+        return dwExitCode;
+    }
+
+    ~MutexHolderProcess()
+    {
+        if (m_pi.hProcess != nullptr)
+        {
+            Quit();
+            CloseHandle(m_pi.hProcess);
+            CloseHandle(m_pi.hThread);
+        }
+        if (m_hReady)
+            CloseHandle(m_hReady);
+        if (m_hQuit)
+            CloseHandle(m_hQuit);
+    }
+
+private:
+    CString m_strReady, m_strQuit;
+    HANDLE m_hReady = nullptr;
+    HANDLE m_hQuit = nullptr;
+    PROCESS_INFORMATION m_pi = {};
+};
+
+TEST(InstanceMutex, HeldByAnotherProcess_IsAnotherInstance_UntilThatProcessLetsGo)
+{
+    const CString strName = UniqueMutexName(L"other");
+    MutexHolderProcess holder;
+    ASSERT_TRUE(holder.Start(strName)) << "mutex_holder.exe did not start (VEXRA_BUILD_DIR?)";
+
+    ScopedHandle whileHeld;
+    EXPECT_TRUE(IsInstanceMutexHeldElsewhere(strName, whileHeld.h));
+    EXPECT_NE(nullptr, whileHeld.h);
+
+    ASSERT_EQ(0u, holder.Quit());
+    ScopedHandle afterwards;
+    EXPECT_FALSE(IsInstanceMutexHeldElsewhere(strName, afterwards.h));
+    ReleaseMutex(afterwards.h);
+    ReleaseMutex(afterwards.h);
+}
+
+// ---------------------------------------------------------------------------------------
+// Elevation
+// ---------------------------------------------------------------------------------------
+
+// Records every call; answers as configured. The SID comes from the real call so that the
+// test can check which group is asked about.
+class FakeStartupSystem : public IStartupSystem
+{
+public:
+    BOOL bAllocateSucceeds = TRUE;
+    BOOL bCheckSucceeds = TRUE;
+    BOOL bIsMember = TRUE;
+    std::wstring modulePath = L"C:\\Program Files\\Vexra\\VEXRA-by-Teskor.exe";
+
+    std::vector<std::string> calls;
+    bool bSidWasAdministrators = false;
+    int nSidsFreed = 0;
+    SHELLEXECUTEINFOW executed = {};
+    std::wstring executedVerb, executedFile;
+    HANDLE hReleasedMutex = nullptr;
+
+    BOOL AllocateAndInitializeSid(PSID_IDENTIFIER_AUTHORITY pAuthority, BYTE nCount,
+                                  DWORD dwSub0, DWORD dwSub1, PSID* ppSid) override
+    {
+        calls.push_back("AllocateAndInitializeSid");
+        if (!bAllocateSucceeds)
+            return FALSE;
+        if (!::AllocateAndInitializeSid(pAuthority, nCount, dwSub0, dwSub1, 0, 0, 0, 0, 0, 0,
+                                        ppSid))
+            return FALSE;
+        BYTE wellKnown[SECURITY_MAX_SID_SIZE];
+        DWORD cbWellKnown = sizeof(wellKnown);
+        bSidWasAdministrators =
+            CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, wellKnown, &cbWellKnown) &&
+            EqualSid(*ppSid, wellKnown);
+        return TRUE;
+    }
+    BOOL CheckTokenMembership(HANDLE, PSID, PBOOL pbIsMember) override
+    {
+        calls.push_back("CheckTokenMembership");
+        if (!bCheckSucceeds)
+            return FALSE;
+        *pbIsMember = bIsMember;
+        return TRUE;
+    }
+    void FreeSid(PSID pSid) override
+    {
+        calls.push_back("FreeSid");
+        ++nSidsFreed;
+        ::FreeSid(pSid);
+    }
+    DWORD GetExecutablePath(LPWSTR pszPath, DWORD nCount) override
+    {
+        calls.push_back("GetExecutablePath");
+        if (modulePath.empty())
+            return 0;
+        if (modulePath.size() >= nCount)
+        {
+            // What Windows does with a path that does not fit: cut it, return the size.
+            wcsncpy(pszPath, modulePath.c_str(), nCount - 1);
+            pszPath[nCount - 1] = L'\0';
+            return nCount;
+        }
+        wcscpy(pszPath, modulePath.c_str());
+        return static_cast<DWORD>(modulePath.size());
+    }
+    BOOL StartShellVerb(SHELLEXECUTEINFOW* pInfo) override
+    {
+        calls.push_back("StartShellVerb");
+        executed = *pInfo;
+        executedVerb = pInfo->lpVerb ? pInfo->lpVerb : L"";
+        executedFile = pInfo->lpFile ? pInfo->lpFile : L"";
+        return FALSE;  // as if the user declined the prompt
+    }
+    void ReleaseInstanceMutex(HANDLE hMutex) override
+    {
+        calls.push_back("ReleaseInstanceMutex");
+        hReleasedMutex = hMutex;
+    }
+};
+
+const HANDLE kSomeMutex = reinterpret_cast<HANDLE>(0x1234);
+
+TEST(IsUserAdministrator, AsksAboutTheBuiltinAdministratorsGroup_AndFreesTheSid)
+{
+    FakeStartupSystem system;
+    EXPECT_TRUE(IsUserAdministrator(system));
+    EXPECT_TRUE(system.bSidWasAdministrators);
+    EXPECT_EQ(1, system.nSidsFreed);
+
+    system.bIsMember = FALSE;
+    EXPECT_FALSE(IsUserAdministrator(system));
+    EXPECT_EQ(2, system.nSidsFreed);
+}
+
+TEST(IsUserAdministrator, FailingChecks_CountAsNotAdministrator)
+{
+    FakeStartupSystem allocateFails;
+    allocateFails.bAllocateSucceeds = FALSE;
+    EXPECT_FALSE(IsUserAdministrator(allocateFails));
+    EXPECT_EQ(std::vector<std::string>{"AllocateAndInitializeSid"}, allocateFails.calls);
+
+    FakeStartupSystem checkFails;
+    checkFails.bCheckSucceeds = FALSE;
+    checkFails.bIsMember = TRUE;  // whatever the flag holds, a failed check decides nothing
+    EXPECT_FALSE(IsUserAdministrator(checkFails));
+    EXPECT_EQ(1, checkFails.nSidsFreed);
+}
+
+TEST(IsUserAdministrator, RealCalls_AgreeWithTheWellKnownAdministratorsSid)
+{
+    BYTE administrators[SECURITY_MAX_SID_SIZE];
+    DWORD cbSid = sizeof(administrators);
+    ASSERT_TRUE(CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &cbSid));
+    BOOL bExpected = FALSE;
+    ASSERT_TRUE(CheckTokenMembership(nullptr, administrators, &bExpected));
+
+    CWin32StartupSystem system;
+    EXPECT_EQ(bExpected != FALSE, IsUserAdministrator(system) != FALSE);
+}
+
+TEST(RelaunchElevated, Administrator_GoesOnWithoutRelaunch)
+{
+    FakeStartupSystem system;
+    HANDLE hMutex = kSomeMutex;
+    EXPECT_FALSE(RelaunchElevatedIfNeeded(system, hMutex));
+    EXPECT_EQ(kSomeMutex, hMutex);
+    EXPECT_EQ(nullptr, system.hReleasedMutex);
+    for (const std::string& call : system.calls)
+        EXPECT_NE("StartShellVerb", call);
+}
+
+TEST(RelaunchElevated, NotAdministrator_ClosesTheMutexThenRunsItselfAsAdministrator)
+{
+    FakeStartupSystem system;
+    system.bIsMember = FALSE;
+    HANDLE hMutex = kSomeMutex;
+    EXPECT_TRUE(RelaunchElevatedIfNeeded(system, hMutex));
+
+    EXPECT_EQ(nullptr, hMutex);
+    EXPECT_EQ(kSomeMutex, system.hReleasedMutex);
+    const std::vector<std::string> tail(system.calls.end() - 3, system.calls.end());
+    EXPECT_EQ((std::vector<std::string>{"GetExecutablePath", "ReleaseInstanceMutex",
+                                        "StartShellVerb"}),
+              tail);
+
+    EXPECT_EQ(60u, system.executed.cbSize);  // the 32-bit structure
+    EXPECT_EQ(0u, system.executed.fMask);
+    EXPECT_EQ(nullptr, system.executed.hwnd);
+    EXPECT_EQ(L"runas", system.executedVerb);
+    EXPECT_EQ(system.modulePath, system.executedFile);
+    EXPECT_EQ(nullptr, system.executed.lpParameters);
+    EXPECT_EQ(nullptr, system.executed.lpDirectory);
+    EXPECT_EQ(SW_SHOWNORMAL, system.executed.nShow);
+}
+
+TEST(RelaunchElevated, FailedMembershipCheck_Relaunches)
+{
+    FakeStartupSystem system;
+    system.bCheckSucceeds = FALSE;
+    HANDLE hMutex = kSomeMutex;
+    EXPECT_TRUE(RelaunchElevatedIfNeeded(system, hMutex));
+    EXPECT_EQ(L"runas", system.executedVerb);
+}
+
+TEST(RelaunchElevated, PathUnreadable_GoesOnUnelevatedAndKeepsTheMutex)
+{
+    FakeStartupSystem system;
+    system.bIsMember = FALSE;
+    system.modulePath.clear();
+    HANDLE hMutex = kSomeMutex;
+    EXPECT_FALSE(RelaunchElevatedIfNeeded(system, hMutex));
+    EXPECT_EQ(kSomeMutex, hMutex);
+    EXPECT_EQ(nullptr, system.hReleasedMutex);
+    EXPECT_EQ(L"", system.executedVerb);
+}
+
+TEST(RelaunchElevated, PathLongerThanTheBuffer_IsNotStartedCutShort)
+{
+    FakeStartupSystem system;
+    system.bIsMember = FALSE;
+    system.modulePath = L"C:\\" + std::wstring(300, L'd') + L"\\VEXRA-by-Teskor.exe";
+    HANDLE hMutex = kSomeMutex;
+    EXPECT_FALSE(RelaunchElevatedIfNeeded(system, hMutex));
+    EXPECT_EQ(kSomeMutex, hMutex);
+    EXPECT_EQ(L"", system.executedVerb);
+}
+}  // namespace
