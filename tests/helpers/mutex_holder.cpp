@@ -7,8 +7,9 @@ int wmain(int argc, wchar_t** argv)
 {
     if (argc != 4)
         return 2;
+    // Created here, so owned once: the single ReleaseMutex below frees it.
     HANDLE hMutex = CreateMutexW(nullptr, TRUE, argv[1]);
-    if (hMutex == nullptr || WaitForSingleObject(hMutex, 0) != WAIT_OBJECT_0)
+    if (hMutex == nullptr || GetLastError() == ERROR_ALREADY_EXISTS)
         return 3;
     HANDLE hReady = OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[2]);
     HANDLE hQuit = OpenEventW(SYNCHRONIZE, FALSE, argv[3]);
