@@ -1,0 +1,386 @@
+// The engine's decisions against a made-up system: the foreground cycle, the start
+// watcher's two messages and the announcement.
+#include "FakeProcessSystem.h"
+
+#include "engine/BoostEngine.h"
+#include "engine/FocusPids.h"
+#include "engine/ProcessIdentity.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+const DWORD OWN = FakeProcessSystem::OWN_PID;
+const DWORD APP_A = 300;
+const DWORD APP_B = 304;
+const DWORD HOST = 308;
+const DWORD PLUGIN = 312;
+
+const DWORD REALTIME = REALTIME_PRIORITY_CLASS;
+const DWORD BELOW = BELOW_NORMAL_PRIORITY_CLASS;
+const DWORD NORMAL = NORMAL_PRIORITY_CLASS;
+
+class BoostEngineTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        g_nFocusPidCount = 0;
+        g_strProcessName.Empty();
+        g_strProcessUser.Empty();
+        g_strProcessDomain.Empty();
+        system.AddProcess(APP_A, L"\\Device\\HarddiskVolume2\\Apps\\appa.exe");
+        system.AddProcess(APP_B, L"\\Device\\HarddiskVolume2\\Apps\\appb.exe");
+        windowA = system.AddWindow(APP_A);
+        windowB = system.AddWindow(APP_B);
+        engine.m_strUserName = L"user1";
+    }
+
+    void BringToFront(HWND hWnd)
+    {
+        system.foreground = hWnd;
+        engine.RunForegroundCycle();
+    }
+
+    // A process the user just started, reported by the watcher.
+    DWORD StartApp(DWORD pid, const wchar_t* imagePath)
+    {
+        system.AddProcess(pid, imagePath);
+        engine.OnProcessStarted(pid, 1);
+        return pid;
+    }
+
+    FakeProcessSystem system;
+    FakeBoostView view;
+    CBoostEngine engine{system, view};
+    HWND windowA = NULL;
+    HWND windowB = NULL;
+};
+}
+
+// ---- The foreground cycle ----
+
+TEST_F(BoostEngineTest, Cycle_SwitchingBetweenTwoApps_AlternatesRealtimeAndBelowNormal)
+{
+    BringToFront(windowA);
+    EXPECT_EQ(REALTIME, system.ClassOf(APP_A));
+    EXPECT_EQ(NORMAL, system.ClassOf(APP_B));
+    EXPECT_EQ(APP_A, engine.m_dwBoostedPid);
+
+    BringToFront(windowB);
+    EXPECT_EQ(BELOW, system.ClassOf(APP_A));
+    EXPECT_EQ(REALTIME, system.ClassOf(APP_B));
+
+    BringToFront(windowA);
+    EXPECT_EQ(REALTIME, system.ClassOf(APP_A));
+    EXPECT_EQ(BELOW, system.ClassOf(APP_B));
+    EXPECT_EQ(APP_A, engine.m_dwBoostedPid);
+    // Nothing else was touched, and the program itself was never demoted.
+    EXPECT_EQ(NORMAL, system.ClassOf(OWN));
+}
+
+TEST_F(BoostEngineTest, Cycle_SameAppStaysInFront_BoostsAgainButNeverDemotesIt)
+{
+    BringToFront(windowA);
+    system.processes[APP_A].priorityClass = NORMAL;   // the app lowered itself
+    BringToFront(windowA);
+    EXPECT_EQ(REALTIME, system.ClassOf(APP_A));
+    for (const auto& change : system.changes)
+        EXPECT_NE(BELOW, change.second) << "pid " << change.first;
+}
+
+TEST_F(BoostEngineTest, Cycle_NoForegroundWindow_OnlyUpdatesProcessCount)
+{
+    system.foreground = NULL;
+    engine.RunForegroundCycle();
+
+    ASSERT_EQ(1u, view.processCountTexts.size());
+    EXPECT_EQ(L"3", view.processCountTexts[0]);
+    EXPECT_TRUE(system.changes.empty());
+    EXPECT_EQ(OWN, engine.m_dwBoostedPid);
+    EXPECT_EQ(1, view.updates);
+}
+
+TEST_F(BoostEngineTest, Cycle_OwnWindowInFront_BoostsOwnProcessAndDemotesPrevious)
+{
+    BringToFront(windowA);
+    BringToFront(system.AddWindow(OWN));
+
+    EXPECT_EQ(REALTIME, system.ClassOf(OWN));
+    EXPECT_EQ(BELOW, system.ClassOf(APP_A));
+    EXPECT_EQ(OWN, engine.m_dwBoostedPid);
+}
+
+TEST_F(BoostEngineTest, Cycle_WindowHostingAnotherProcessesChild_BoostsTheHostedProcess)
+{
+    system.AddProcess(HOST, L"\\Device\\HarddiskVolume2\\Apps\\host.exe");
+    system.AddProcess(PLUGIN, L"\\Device\\HarddiskVolume2\\Apps\\plugin.exe");
+    HWND hostWindow = system.AddWindow(HOST);
+    system.AddChildWindow(hostWindow, HOST);
+    HWND pluginFrame = system.AddChildWindow(hostWindow, PLUGIN);
+    system.AddChildWindow(pluginFrame, PLUGIN);
+    system.AddChildWindow(hostWindow, HOST);
+
+    BringToFront(hostWindow);
+
+    EXPECT_EQ(REALTIME, system.ClassOf(PLUGIN));
+    EXPECT_EQ(NORMAL, system.ClassOf(HOST));
+    EXPECT_EQ(PLUGIN, engine.m_dwBoostedPid);
+    // The focus list: the window's process, every child's, then the boosted process
+    // and its namesakes (itself once more).
+    const std::vector<DWORD> focus(g_adwFocusPids, g_adwFocusPids + g_nFocusPidCount);
+    EXPECT_EQ((std::vector<DWORD>{HOST, HOST, PLUGIN, PLUGIN, HOST, PLUGIN, PLUGIN}), focus);
+}
+
+TEST_F(BoostEngineTest, Cycle_ChildWindowsAllOfItsOwnProcess_BoostsTheWindowsProcess)
+{
+    system.AddChildWindow(windowA, APP_A);
+    system.AddChildWindow(windowA, APP_A);
+    BringToFront(windowA);
+    EXPECT_EQ(APP_A, engine.m_dwBoostedPid);
+    EXPECT_EQ(REALTIME, system.ClassOf(APP_A));
+}
+
+TEST_F(BoostEngineTest, Cycle_ThousandsOfChildWindows_FocusListStaysWithinItsSize)
+{
+    for (int i = 0; i < FOCUS_PID_CAPACITY + 200; ++i)
+        system.AddChildWindow(windowA, APP_A);
+    BringToFront(windowA);
+    EXPECT_EQ(FOCUS_PID_CAPACITY, g_nFocusPidCount);
+    EXPECT_EQ(REALTIME, system.ClassOf(APP_A));
+}
+
+TEST_F(BoostEngineTest, Cycle_BoostFails_KeepsBoostedPidAndBoostsNoNamesakes)
+{
+    BringToFront(windowA);
+    system.AddProcess(APP_B + 100, L"\\Device\\HarddiskVolume2\\Apps\\appb_helper.exe");
+    system.processes[APP_B].openable = false;
+
+    BringToFront(windowB);
+
+    EXPECT_EQ(APP_A, engine.m_dwBoostedPid);
+    EXPECT_EQ(NORMAL, system.ClassOf(APP_B + 100));
+    // The application in front did change, so the old one went down all the same.
+    EXPECT_EQ(BELOW, system.ClassOf(APP_A));
+}
+
+TEST_F(BoostEngineTest, Cycle_ProcessListUnreadable_SkipsCycleAndLeavesItRunnable)
+{
+    system.failEnumeration = true;
+    system.foreground = windowA;
+    engine.RunForegroundCycle();
+    EXPECT_TRUE(view.processCountTexts.empty());
+    EXPECT_TRUE(system.changes.empty());
+    EXPECT_EQ(0, engine.m_bCycleBusy);
+
+    system.failEnumeration = false;
+    engine.RunForegroundCycle();
+    EXPECT_EQ(REALTIME, system.ClassOf(APP_A));
+}
+
+TEST_F(BoostEngineTest, Cycle_EnteredWhileRunning_InnerCycleDoesNothing)
+{
+    int innerCycles = 0;
+    view.onProcessCount = [&] {
+        if (innerCycles++ == 0)
+            engine.RunForegroundCycle();
+    };
+    BringToFront(windowA);
+
+    EXPECT_EQ(1u, view.processCountTexts.size());
+    EXPECT_EQ(2, system.ChangesOf(APP_A));   // one boost, then itself again as a namesake
+    EXPECT_EQ(0, engine.m_bCycleBusy);
+}
+
+// ---- Message 1131: a process started ----
+
+TEST_F(BoostEngineTest, ProcessStarted_BeforeStart_IsIgnored)
+{
+    EXPECT_EQ(1, engine.OnProcessStarted(APP_A, 1));
+    EXPECT_TRUE(system.changes.empty());
+    EXPECT_EQ(0, engine.m_nStartedPidCount);
+    EXPECT_EQ(0xFFFFFFFFu, engine.m_dwLastStartedPid);
+}
+
+TEST_F(BoostEngineTest, ProcessStarted_BoostsItAtOnceAndDemotesThePreviousOne)
+{
+    engine.m_bEngineStarted = TRUE;
+    BringToFront(windowA);
+    system.changes.clear();
+
+    EXPECT_EQ(0, engine.OnProcessStarted(APP_B, 1));
+
+    EXPECT_EQ(REALTIME, system.ClassOf(APP_B));
+    EXPECT_EQ(BELOW, system.ClassOf(APP_A));
+    EXPECT_EQ(APP_B, engine.m_dwBoostedPid);
+    EXPECT_EQ(APP_B, engine.m_dwLastStartedPid);
+    // Namesakes are left to the next change of the application in front.
+    EXPECT_EQ(2u, system.changes.size());
+}
+
+TEST_F(BoostEngineTest, ProcessStarted_ReportedTwiceInARow_IsActedOnOnce)
+{
+    engine.m_bEngineStarted = TRUE;
+    engine.OnProcessStarted(APP_A, 1);
+    engine.OnProcessStarted(APP_A, 1);
+
+    EXPECT_EQ(1, system.ChangesOf(APP_A));
+    EXPECT_EQ(1, engine.m_nStartedPidCount);
+}
+
+TEST_F(BoostEngineTest, ProcessStarted_BoostFails_StillRemembered)
+{
+    engine.m_bEngineStarted = TRUE;
+    system.processes[APP_B].openable = false;
+    engine.OnProcessStarted(APP_B, 1);
+
+    EXPECT_EQ(OWN, engine.m_dwBoostedPid);
+    EXPECT_EQ(APP_B, engine.m_dwLastStartedPid);
+    ASSERT_EQ(1, engine.m_nStartedPidCount);
+    EXPECT_EQ(APP_B, engine.m_adwStartedPids[0]);
+}
+
+TEST_F(BoostEngineTest, ProcessStarted_MoreThanTheListHolds_KeepsTheFirst1024)
+{
+    engine.m_bEngineStarted = TRUE;
+    for (DWORD i = 0; i < STARTED_PID_CAPACITY + 5; ++i)
+        engine.OnProcessStarted(5000 + 4 * i, 1);
+    EXPECT_EQ(STARTED_PID_CAPACITY, engine.m_nStartedPidCount);
+    EXPECT_EQ(5000u + 4 * (STARTED_PID_CAPACITY - 1),
+              engine.m_adwStartedPids[STARTED_PID_CAPACITY - 1]);
+}
+
+// ---- Message 1132: a process present at start-up ----
+
+TEST_F(BoostEngineTest, ProcessPresent_RaisesOwnProcessAndLowersTheReportedOne)
+{
+    EXPECT_EQ(0, engine.OnProcessPresent(APP_A, 1));
+    EXPECT_EQ(REALTIME, system.ClassOf(OWN));
+    EXPECT_EQ(BELOW, system.ClassOf(APP_A));
+    EXPECT_EQ(APP_A, engine.m_dwLastStartedPid);
+    EXPECT_EQ(L"appa.exe", std::wstring(g_strProcessName));
+}
+
+TEST_F(BoostEngineTest, ProcessPresent_NamelessProcess_DoesNotBecomeLastStarted)
+{
+    system.processes[APP_B].identityName.clear();
+    engine.OnProcessPresent(APP_A, 1);
+    engine.OnProcessPresent(APP_B, 1);
+    EXPECT_EQ(BELOW, system.ClassOf(APP_B));
+    EXPECT_EQ(APP_A, engine.m_dwLastStartedPid);
+}
+
+// ---- Announcement of a newly started application in front ----
+
+TEST_F(BoostEngineTest, Announce_StartedAppComesToFront_AnnouncedOnce)
+{
+    engine.m_bEngineStarted = TRUE;
+    const DWORD editor = StartApp(400, L"\\Device\\HarddiskVolume2\\Apps\\notepad.exe");
+    HWND editorWindow = system.AddWindow(editor);
+
+    BringToFront(editorWindow);
+    BringToFront(editorWindow);
+
+    ASSERT_EQ(1u, view.popups.size());
+    EXPECT_EQ(L"NOTEPAD is now", view.popups[0].first);
+    EXPECT_EQ(L"VEXRA Boosted", view.popups[0].second);
+    ASSERT_EQ(1u, view.focusTexts.size());
+    EXPECT_EQ(L"notepad", view.focusTexts[0]);
+    EXPECT_EQ(0, engine.m_nStartedPidCount);
+}
+
+TEST_F(BoostEngineTest, Announce_ThreeStartedSecondToFront_AnnouncesSecondAndForgetsOthers)
+{
+    engine.m_bEngineStarted = TRUE;
+    StartApp(400, L"\\Device\\HarddiskVolume2\\Apps\\first.exe");
+    StartApp(404, L"\\Device\\HarddiskVolume2\\Apps\\second.exe");
+    StartApp(408, L"\\Device\\HarddiskVolume2\\Apps\\third.exe");
+    ASSERT_EQ(3, engine.m_nStartedPidCount);
+
+    BringToFront(system.AddWindow(404));
+    BringToFront(system.AddWindow(408));
+    BringToFront(system.AddWindow(400));
+
+    ASSERT_EQ(1u, view.popups.size());
+    EXPECT_EQ(L"SECOND is now", view.popups[0].first);
+    EXPECT_EQ(404u, engine.m_dwLastStartedPid);
+}
+
+TEST_F(BoostEngineTest, Announce_StartedAppHostedInForegroundWindow_IsAnnounced)
+{
+    engine.m_bEngineStarted = TRUE;
+    system.AddProcess(HOST, L"\\Device\\HarddiskVolume2\\Apps\\host.exe");
+    const DWORD hosted = StartApp(PLUGIN, L"\\Device\\HarddiskVolume2\\Apps\\viewer.exe");
+    HWND hostWindow = system.AddWindow(HOST);
+    system.AddChildWindow(hostWindow, hosted);
+
+    BringToFront(hostWindow);
+
+    ASSERT_EQ(1u, view.popups.size());
+    EXPECT_EQ(L"VIEWER is now", view.popups[0].first);
+}
+
+TEST_F(BoostEngineTest, Announce_ProductNameAndLongNames_AreCut)
+{
+    engine.m_bEngineStarted = TRUE;
+    StartApp(400, L"\\Device\\HarddiskVolume2\\Apps\\ed.exe");
+    system.processes[400].productName = L"Editor 2.1";
+    BringToFront(system.AddWindow(400));
+
+    const std::wstring forty = L"Abcdefghijklmnopqrstuvwxyz0123456789wxyz";
+    ASSERT_EQ(40u, forty.size());
+    StartApp(404, (L"\\Device\\HarddiskVolume2\\Apps\\" + forty + L".exe").c_str());
+    BringToFront(system.AddWindow(404));
+
+    ASSERT_EQ(2u, view.popups.size());
+    EXPECT_EQ(L"Editor 2", view.focusTexts[0]);
+    EXPECT_EQ(L"EDITOR 2 is now", view.popups[0].first);
+    EXPECT_EQ(forty.substr(0, 35), view.focusTexts[1]);
+    EXPECT_EQ(L"ABCDEFGHIJKLMNOPQRSTUVWXYZ012345678 is now", view.popups[1].first);
+}
+
+TEST_F(BoostEngineTest, Announce_OwnerDiffersOnlyInCase_IsAnnounced)
+{
+    engine.m_bEngineStarted = TRUE;
+    engine.m_strUserName = L"User1";
+    StartApp(400, L"\\Device\\HarddiskVolume2\\Apps\\notepad.exe");
+    system.processes[400].user = L"uSER1";
+    BringToFront(system.AddWindow(400));
+    EXPECT_EQ(1u, view.popups.size());
+}
+
+TEST_F(BoostEngineTest, Announce_ProcessOfAnotherAccount_BoostedButNotAnnounced)
+{
+    engine.m_bEngineStarted = TRUE;
+    StartApp(400, L"\\Device\\HarddiskVolume2\\Windows\\service.exe");
+    system.processes[400].user = L"SYSTEM";
+    BringToFront(system.AddWindow(400));
+
+    EXPECT_EQ(REALTIME, system.ClassOf(400));
+    EXPECT_TRUE(view.popups.empty());
+    EXPECT_TRUE(view.focusTexts.empty());
+    EXPECT_EQ(400u, engine.m_dwLastStartedPid);
+    EXPECT_EQ(0, engine.m_nStartedPidCount);
+}
+
+TEST_F(BoostEngineTest, Announce_NoOwnerFoundAndNoUserName_IsNotAnnounced)
+{
+    engine.m_bEngineStarted = TRUE;
+    engine.m_strUserName.Empty();
+    StartApp(400, L"\\Device\\HarddiskVolume2\\Apps\\notepad.exe");
+    system.processes[400].user.clear();
+    BringToFront(system.AddWindow(400));
+    EXPECT_TRUE(view.popups.empty());
+}
+
+TEST_F(BoostEngineTest, Announce_NoNameFound_StopsBeforeAnything)
+{
+    engine.m_bEngineStarted = TRUE;
+    StartApp(400, L"\\Device\\HarddiskVolume2\\Apps\\notepad.exe");
+    system.processes[400].identityName.clear();
+    engine.m_dwLastStartedPid = 7;
+    BringToFront(system.AddWindow(400));
+
+    EXPECT_TRUE(view.popups.empty());
+    EXPECT_EQ(7u, engine.m_dwLastStartedPid);
+}

@@ -1,0 +1,297 @@
+// The start watcher against real processes under Wine: what it reports, with which
+// message, in which order, and how it stops.
+#include "Boostee.h"
+
+#include "engine/ProcessNotify.h"
+
+#include <gtest/gtest.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <mutex>
+#include <vector>
+
+namespace
+{
+struct Report
+{
+    UINT message;
+    DWORD pid;
+    LPARAM lParam;
+};
+
+// A message-only window that records the watcher's reports, and the pump that lets
+// them in (SendMessageW from the worker is delivered while this thread pumps).
+class ReportWindow
+{
+public:
+    ReportWindow()
+    {
+        WNDCLASSW windowClass = {};
+        windowClass.lpfnWndProc = Proc;
+        windowClass.hInstance = GetModuleHandleW(NULL);
+        windowClass.lpszClassName = L"VexraReportWindow";
+        RegisterClassW(&windowClass);
+        m_hWnd = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0,
+                                 HWND_MESSAGE, NULL, windowClass.hInstance, this);
+    }
+    ~ReportWindow() { Destroy(); }
+
+    HWND Handle() const { return m_hWnd; }
+
+    // The watcher's worker may be blocked sending to us: destroy the window before
+    // stopping it, as the dialog does.
+    void Destroy()
+    {
+        if (m_hWnd != NULL)
+            DestroyWindow(m_hWnd);
+        m_hWnd = NULL;
+    }
+
+    template <typename Done>
+    bool PumpUntil(Done done, DWORD timeoutMs = 20000)
+    {
+        return PollUntil([&] {
+            MSG message;
+            while (PeekMessageW(&message, NULL, 0, 0, PM_REMOVE))
+                DispatchMessageW(&message);
+            return done();
+        }, timeoutMs);
+    }
+
+    bool Has(UINT message, DWORD pid) const { return Count(message, pid) > 0; }
+    int Count(UINT message, DWORD pid) const
+    {
+        return static_cast<int>(std::count_if(reports.begin(), reports.end(),
+            [&](const Report& r) { return r.message == message && r.pid == pid; }));
+    }
+    std::vector<DWORD> PidsOf(UINT message) const
+    {
+        std::vector<DWORD> pids;
+        for (const Report& r : reports)
+        {
+            if (r.message == message)
+                pids.push_back(r.pid);
+        }
+        return pids;
+    }
+
+    std::vector<Report> reports;
+
+private:
+    static LRESULT CALLBACK Proc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        if (message == WM_NCCREATE)
+        {
+            auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+            SetWindowLongPtrW(hWnd, GWLP_USERDATA,
+                              reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        }
+        auto* self = reinterpret_cast<ReportWindow*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+        if (self != nullptr && (message == WM_PROCESS_PRESENT || message == WM_PROCESS_STARTED))
+        {
+            self->reports.push_back({message, static_cast<DWORD>(wParam), lParam});
+            return 0;
+        }
+        return DefWindowProcW(hWnd, message, wParam, lParam);
+    }
+
+    HWND m_hWnd = NULL;
+};
+
+class ProcessNotifyTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (HelpersFolder().empty())
+            GTEST_SKIP() << "VEXRA_BUILD_DIR is not set: boostee.exe cannot be found";
+        boostee = HelpersFolder() + L"\\boostee.exe";
+        ASSERT_TRUE(report.Handle() != NULL);
+    }
+
+    std::wstring boostee;
+    ReportWindow report;
+};
+
+DWORD WINAPI StopOnOtherThread(LPVOID watcher)
+{
+    return static_cast<CProcessNotify*>(watcher)->Stop();
+}
+
+// Records every difference the worker finds, and sends the reports as usual.
+class RecordingNotify : public CProcessNotify
+{
+public:
+    ~RecordingNotify() override { Stop(); }
+
+    BOOL OnProcessChange(DWORD pid, BOOL started) override
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_changes.emplace_back(pid, started);
+        }
+        return CProcessNotify::OnProcessChange(pid, started);
+    }
+
+    bool Saw(DWORD pid, BOOL started)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return std::find(m_changes.begin(), m_changes.end(), std::make_pair(pid, started))
+               != m_changes.end();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::vector<std::pair<DWORD, BOOL>> m_changes;
+};
+
+// Refuses the first report, which must end the worker.
+class RefusingNotify : public CProcessNotify
+{
+public:
+    ~RefusingNotify() override { Stop(); }
+    BOOL OnProcessChange(DWORD, BOOL) override
+    {
+        ++calls;
+        return FALSE;
+    }
+    HANDLE Thread() const { return m_hThread; }
+    volatile LONG calls = 0;
+};
+}
+
+TEST_F(ProcessNotifyTest, ReportExisting_EachRunningProcessOnceAscending_ThenStartsAs1131)
+{
+    CBoostee before;
+    ASSERT_TRUE(before.Start(boostee, L"watched-before")) << "boostee.exe did not start";
+
+    CProcessNotify watcher;
+    ASSERT_TRUE(watcher.Start(1, TRUE, report.Handle()));
+
+    CBoostee after;
+    ASSERT_TRUE(after.Start(boostee, L"watched-after"));
+    // The first pass is reported in full before any later start.
+    ASSERT_TRUE(report.PumpUntil([&] { return report.Has(WM_PROCESS_STARTED, after.Pid()); }));
+    report.Destroy();
+    EXPECT_TRUE(watcher.Stop());
+
+    const std::vector<DWORD> present = report.PidsOf(WM_PROCESS_PRESENT);
+    EXPECT_TRUE(std::is_sorted(present.begin(), present.end()));
+    EXPECT_EQ(present.end(), std::adjacent_find(present.begin(), present.end()))
+        << "a process was reported twice";
+    EXPECT_EQ(1, report.Count(WM_PROCESS_PRESENT, GetCurrentProcessId()));
+    EXPECT_EQ(1, report.Count(WM_PROCESS_PRESENT, before.Pid()));
+    EXPECT_EQ(0, report.Count(WM_PROCESS_PRESENT, after.Pid()));
+    EXPECT_EQ(1, report.Count(WM_PROCESS_STARTED, after.Pid()));
+    EXPECT_EQ(0, report.Count(WM_PROCESS_STARTED, before.Pid()));
+    EXPECT_EQ(0, report.Count(WM_PROCESS_STARTED, GetCurrentProcessId()));
+    for (const Report& r : report.reports)
+        EXPECT_EQ(1, r.lParam);
+}
+
+TEST_F(ProcessNotifyTest, NoReportExisting_ReportsOnlyLaterStarts)
+{
+    CBoostee before;
+    ASSERT_TRUE(before.Start(boostee, L"unreported"));
+
+    CProcessNotify watcher;
+    ASSERT_TRUE(watcher.Start(1, FALSE, report.Handle()));
+    CBoostee after;
+    ASSERT_TRUE(after.Start(boostee, L"reported"));
+    ASSERT_TRUE(report.PumpUntil([&] { return report.Has(WM_PROCESS_STARTED, after.Pid()); }));
+    report.Destroy();
+    watcher.Stop();
+
+    EXPECT_TRUE(report.PidsOf(WM_PROCESS_PRESENT).empty());
+    EXPECT_EQ(0, report.Count(WM_PROCESS_STARTED, before.Pid()));
+    EXPECT_EQ(0, report.Count(WM_PROCESS_STARTED, GetCurrentProcessId()));
+}
+
+TEST_F(ProcessNotifyTest, EndedProcess_PassedAsNotStartedAndNotSent)
+{
+    RecordingNotify watcher;
+    CBoostee app;
+    ASSERT_TRUE(app.Start(boostee, L"ends-soon"));
+    ASSERT_TRUE(watcher.Start(1, TRUE, report.Handle()));
+    ASSERT_TRUE(report.PumpUntil([&] { return report.Has(WM_PROCESS_PRESENT, app.Pid()); }));
+
+    const DWORD pid = app.Pid();
+    app.End();
+    ASSERT_TRUE(report.PumpUntil([&] { return watcher.Saw(pid, FALSE); }));
+    report.Destroy();
+    watcher.Stop();
+
+    EXPECT_EQ(1, report.Count(WM_PROCESS_PRESENT, pid));
+    EXPECT_EQ(0, report.Count(WM_PROCESS_STARTED, pid));
+}
+
+TEST_F(ProcessNotifyTest, Restart_AfterStop_BeginsWithANewFirstPass)
+{
+    CProcessNotify watcher;
+    ASSERT_TRUE(watcher.Start(1, TRUE, report.Handle()));
+    const DWORD self = GetCurrentProcessId();
+    ASSERT_TRUE(report.PumpUntil([&] { return report.Has(WM_PROCESS_PRESENT, self); }));
+    // Let the stop land while the worker may be sending; a send to us is let in by the
+    // pump, so stop from a second thread.
+    HANDLE stopper = CreateThread(NULL, 0, StopOnOtherThread, &watcher, 0, NULL);
+    ASSERT_NE(nullptr, stopper);
+    ASSERT_TRUE(report.PumpUntil([&] { return WaitForSingleObject(stopper, 0) == WAIT_OBJECT_0; }));
+    DWORD stopped = 0;
+    GetExitCodeThread(stopper, &stopped);
+    CloseHandle(stopper);
+    EXPECT_TRUE(stopped);
+
+    report.reports.clear();
+    ASSERT_TRUE(watcher.Start(1, TRUE, report.Handle()));
+    EXPECT_TRUE(report.PumpUntil([&] { return report.Has(WM_PROCESS_PRESENT, self); }));
+    EXPECT_EQ(0, report.Count(WM_PROCESS_STARTED, self));
+    report.Destroy();
+    EXPECT_TRUE(watcher.Stop());
+}
+
+TEST(ProcessNotify, StopNeverStarted_FailsWithInvalidParameter)
+{
+    CProcessNotify watcher;
+    SetLastError(0);
+    EXPECT_FALSE(watcher.Stop());
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+
+    SetLastError(0);
+    {
+        CProcessNotify neverStarted;
+    }
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+}
+
+TEST(ProcessNotify, StopBetweenPasses_ReturnsWithoutWaitingOutTheInterval)
+{
+    CProcessNotify watcher;
+    ASSERT_TRUE(watcher.Start(10000, TRUE, NULL));
+    EXPECT_TRUE(watcher.Start(1, FALSE, NULL)) << "a second Start must leave it running";
+
+    const ULONGLONG before = GetTickCount64();
+    EXPECT_TRUE(watcher.Stop());
+    EXPECT_LT(GetTickCount64() - before, 2000u);
+
+    SetLastError(0);
+    EXPECT_FALSE(watcher.Stop());
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+}
+
+TEST(ProcessNotify, ReportRefused_WorkerEndsWithCancelled)
+{
+    RefusingNotify watcher;
+    ASSERT_TRUE(watcher.Start(1, TRUE, NULL));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(watcher.Thread(), 20000));
+    DWORD exitCode = 0;
+    GetExitCodeThread(watcher.Thread(), &exitCode);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_CANCELLED), exitCode);
+    EXPECT_EQ(1, watcher.calls);
+    EXPECT_TRUE(watcher.Stop());
+}
+
+TEST(ProcessNotify, WatchThreadProc_NoObject_Returns87)
+{
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), CProcessNotify::WatchThreadProc(NULL));
+}
