@@ -1,0 +1,111 @@
+// A static control that shows a picture from the resources and plays an animated GIF on a
+// thread of its own. It does not decode images: it cuts each GIF frame out as a one-image
+// GIF and lets the system picture loader decode it, then composes the frames into an
+// off-screen bitmap that WM_PAINT copies to the screen.
+#pragma once
+
+#include <ocidl.h>
+#include <olectl.h>
+
+#include <atomic>
+#include <vector>
+
+#include "controls/BitmapDC.h"
+#include "controls/GifFrameLoop.h"
+#include "controls/GifWalker.h"
+#include "framework/Afx.h"
+
+// Holds one reference to a decoded picture.
+class CPicturePtr
+{
+public:
+    CPicturePtr() = default;
+    explicit CPicturePtr(IPicture* pPicture) : m_pPicture(pPicture) {}
+    ~CPicturePtr() { Release(); }
+    CPicturePtr(CPicturePtr&& other) noexcept : m_pPicture(other.m_pPicture) { other.m_pPicture = nullptr; }
+    CPicturePtr& operator=(CPicturePtr&& other) noexcept
+    {
+        if (this != &other) {
+            Release();
+            m_pPicture = other.m_pPicture;
+            other.m_pPicture = nullptr;
+        }
+        return *this;
+    }
+    CPicturePtr(const CPicturePtr&) = delete;
+    CPicturePtr& operator=(const CPicturePtr&) = delete;
+
+    IPicture* Get() const { return m_pPicture; }
+    void Release()
+    {
+        if (m_pPicture)
+            m_pPicture->Release();
+        m_pPicture = nullptr;
+    }
+
+private:
+    IPicture* m_pPicture = nullptr;
+};
+
+struct GifFrame
+{
+    CPicturePtr pPicture;
+    GifFrameFacts facts; // position, size, delay and disposal
+};
+
+class CPictureBoxEx : public CStatic
+{
+public:
+    CPictureBoxEx();
+    ~CPictureBoxEx() override;
+
+    BOOL LoadFromResource(UINT nResourceId);
+    // Reads nSize bytes of the movable block; the caller keeps the block.
+    BOOL LoadFromBuffer(HGLOBAL hBuffer, DWORD nSize);
+    // TRUE only when a still picture was rendered; an animation starts its thread and
+    // gives FALSE.
+    BOOL Play();
+    void StopAnimation();
+    void ReleasePicture();
+
+    int GetFrameCount() const { return static_cast<int>(m_frames.size()); }
+    const GifFrame& GetFrame(int nIndex) const { return m_frames[static_cast<size_t>(nIndex)]; }
+    bool IsAnimating() const { return m_hThread != nullptr; }
+    bool HasStillPicture() const { return m_pStillPicture.Get() != nullptr; }
+    // Copies the off-screen picture into pTarget at (0, 0), under the same lock the
+    // animation thread draws under.
+    void CopyPicture(CDC* pTarget);
+
+    CSize m_sizePicture;
+    COLORREF m_clrBackground = RGB(255, 255, 255);
+    int m_nCurrentFrame = 0;
+
+protected:
+    void OnPaint();
+    void OnDestroy();
+    DECLARE_MESSAGE_MAP()
+
+private:
+    class CAnimationCanvas;
+    friend class CAnimationCanvas;
+
+    BOOL LoadGif(const BYTE* pData, DWORD nSize, HGLOBAL hBuffer);
+    BOOL LoadStill(HGLOBAL hBuffer, DWORD nSize, bool bTakeSizeFromPicture);
+    void ExtractFrames(const BYTE* pData, DWORD nSize);
+    BOOL CreateOffscreen();
+    static BOOL RenderPicture(IPicture* pPicture, HDC hDC, int x, int y, int width, int height);
+    static DWORD WINAPI AnimationThread(LPVOID pParam);
+
+    uint32_t m_nGlobalTableSize = 0;
+    BOOL m_bIsGif = FALSE;
+    std::atomic<bool> m_bStopRequested{false};
+    BOOL m_bPrepared = FALSE;
+    CBitmapDC m_memDC;   // the off-screen picture
+    CBitmapDC m_savedDC; // what lies under a frame of disposal 3 while it shows
+    // The animation thread draws into m_memDC while the window thread copies it out.
+    CRITICAL_SECTION m_csPicture;
+    HANDLE m_hThread = nullptr;
+    HANDLE m_hWakeEvent = nullptr;
+    CPicturePtr m_pStillPicture;
+    std::vector<GifFrame> m_frames;
+};
