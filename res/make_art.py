@@ -255,19 +255,25 @@ def draw_start_button(state):
     top, bottom = {"normal": (BLUE, BLUE_DEEP),
                    "hover": ((46, 150, 255), (30, 120, 232)),
                    "pressed": (BLUE_DARK, (12, 58, 140))}[state]
-    box = (0.5, 0.5, w - 1.5, h - 1.5)
-    mask = rounded_mask(c.size, box, (h - 2) / 2)
+    # the pill sits on a soft shadow; pressed, it sinks onto it
+    lift = 1 if state == "pressed" else 0
+    box = (1.5, 0.5 + lift, w - 2.5, h - 4.5 + lift)
+    mask = rounded_mask(c.size, box, (box[3] - box[1]) / 2)
+    if state != "pressed":
+        soft_shadow(c, mask, (0, 2), 1.5, 70)
     paste_masked(c, gradient(c.size, top, bottom), mask)
     d = ImageDraw.Draw(c)
     if state != "pressed":
-        gloss = rounded_mask(c.size, (3, 2, w - 4, h / 2), (h - 6) / 2)
-        paste_masked(c, WHITE, gloss.point(lambda v: v * 34 // 255))
-    cy = s((h - 1) / 2 + (1 if state == "pressed" else 0))
+        # a gloss that fades out towards the middle of the pill
+        fade = gradient(c.size, (255, 255, 255), (0, 0, 0)).getchannel("R")
+        fade = fade.point(lambda v: max(0, v - 128) * 2 * 40 // 255)
+        paste_masked(c, WHITE, ImageChops.multiply(mask, fade))
+    cy = s((box[1] + box[3]) / 2)
     text_center(d, (s(w / 2 - 8), cy), "START", font(FONT_BOLD, 16), WHITE + (255,),
                 spacing=s(3))
     # a forward chevron after the label
     ax = w / 2 + 44
-    ay = (h - 1) / 2 + (1 if state == "pressed" else 0)
+    ay = (box[1] + box[3]) / 2
     d.line([s((ax, ay - 5)), s((ax + 5, ay)), s((ax, ay + 5))], fill=WHITE + (255,),
            width=s(2.2), joint="curve")
     return small(c)
