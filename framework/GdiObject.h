@@ -32,8 +32,8 @@ public:
 protected:
     bool m_bBorrowed = false;  // a FromHandle wrapper: never deletes m_hObject
 
-    template <class T, class THandle>
-    static T* TemporaryFor(THandle hHandle);
+    template <class T>
+    static T* TemporaryFor(HGDIOBJ hObject);
 };
 
 class CFont : public CGdiObject

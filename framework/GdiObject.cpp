@@ -1,0 +1,109 @@
+#include "framework/GdiObject.h"
+
+#include "framework/DC.h"
+#include "framework/TempObjects.h"
+#include "framework/WinApp.h"
+
+template <class T>
+T* CGdiObject::TemporaryFor(HGDIOBJ hObject)
+{
+    if (!hObject)
+        return nullptr;
+    return CTempObjects<T, HGDIOBJ>::Get(hObject, [](HGDIOBJ h) {
+        std::unique_ptr<T> wrapper(new T);
+        wrapper->m_hObject = h;
+        wrapper->m_bBorrowed = true;
+        return wrapper;
+    });
+}
+
+CGdiObject::~CGdiObject()
+{
+    if (!m_bBorrowed)
+        DeleteObject();
+}
+
+BOOL CGdiObject::Attach(HGDIOBJ hObject)
+{
+    if (!hObject)
+        return FALSE;
+    if (!m_bBorrowed)
+        DeleteObject();  // never drop a handle we own
+    m_hObject = hObject;
+    m_bBorrowed = false;
+    return TRUE;
+}
+
+HGDIOBJ CGdiObject::Detach()
+{
+    HGDIOBJ hObject = m_hObject;
+    m_hObject = nullptr;
+    return hObject;
+}
+
+BOOL CGdiObject::DeleteObject()
+{
+    if (!m_hObject)
+        return FALSE;
+    return ::DeleteObject(Detach());
+}
+
+int CGdiObject::GetObject(int nCount, LPVOID lpObject) const
+{
+    return m_hObject ? ::GetObjectW(m_hObject, nCount, lpObject) : 0;
+}
+
+CGdiObject* CGdiObject::FromHandle(HGDIOBJ hObject) { return TemporaryFor<CGdiObject>(hObject); }
+
+BOOL CFont::CreateFontIndirect(const LOGFONTW* lpLogFont)
+{
+    return lpLogFont ? Attach(::CreateFontIndirectW(lpLogFont)) : FALSE;
+}
+
+int CFont::GetLogFont(LOGFONTW* pLogFont) const
+{
+    return GetObject(sizeof(LOGFONTW), pLogFont);
+}
+
+CFont* CFont::FromHandle(HFONT hFont) { return TemporaryFor<CFont>(hFont); }
+
+BOOL CBitmap::LoadBitmap(UINT nIDResource)
+{
+    return Attach(::LoadBitmapW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nIDResource)));
+}
+
+BOOL CBitmap::CreateCompatibleBitmap(CDC* pDC, int nWidth, int nHeight)
+{
+    if (pDC && pDC->m_hDC)
+        return Attach(::CreateCompatibleBitmap(pDC->m_hDC, nWidth, nHeight));
+    HDC hScreen = ::GetDC(nullptr);
+    const BOOL bCreated = Attach(::CreateCompatibleBitmap(hScreen, nWidth, nHeight));
+    ::ReleaseDC(nullptr, hScreen);
+    return bCreated;
+}
+
+int CBitmap::GetBitmap(BITMAP* pBitMap) const
+{
+    return GetObject(sizeof(BITMAP), pBitMap);
+}
+
+CBitmap* CBitmap::FromHandle(HBITMAP hBitmap) { return TemporaryFor<CBitmap>(hBitmap); }
+
+CBrush::CBrush(COLORREF crColor)
+{
+    CreateSolidBrush(crColor);
+}
+
+BOOL CBrush::CreateSolidBrush(COLORREF crColor)
+{
+    return Attach(::CreateSolidBrush(crColor));
+}
+
+CBrush* CBrush::FromHandle(HBRUSH hBrush) { return TemporaryFor<CBrush>(hBrush); }
+
+BOOL CPen::CreatePen(int nPenStyle, int nWidth, COLORREF crColor)
+{
+    return Attach(::CreatePen(nPenStyle, nWidth, crColor));
+}
+
+CPen* CPen::FromHandle(HPEN hPen) { return TemporaryFor<CPen>(hPen); }

@@ -1,0 +1,229 @@
+#include "framework/Menu.h"
+
+#include <mutex>
+#include <unordered_map>
+#include <vector>
+
+#include "framework/TempObjects.h"
+#include "framework/WinApp.h"
+#include "framework/Wnd.h"
+
+namespace {
+
+// Menus built of pop-ups are trees; a bound on the depth keeps a malformed menu (a pop-up
+// inserted into itself) from recursing for ever.
+constexpr int kMaxMenuDepth = 16;
+
+std::mutex& MenuMapLock()
+{
+    static std::mutex* lock = new std::mutex;
+    return *lock;
+}
+
+std::unordered_map<HMENU, CMenu*>& PermanentMenus()
+{
+    static auto* menus = new std::unordered_map<HMENU, CMenu*>;
+    return *menus;
+}
+
+std::vector<CMenu*> SnapshotPermanentMenus()
+{
+    std::lock_guard<std::mutex> guard(MenuMapLock());
+    std::vector<CMenu*> menus;
+    for (const auto& entry : PermanentMenus())
+        menus.push_back(entry.second);
+    return menus;
+}
+
+bool HoldsItemDirectly(HMENU hMenu, UINT nItemID)
+{
+    const int nCount = ::GetMenuItemCount(hMenu);
+    for (int i = 0; i < nCount; ++i)
+    {
+        if (::GetSubMenu(hMenu, i) == nullptr && ::GetMenuItemID(hMenu, i) == nItemID)
+            return true;
+    }
+    return false;
+}
+
+bool HoldsItem(HMENU hMenu, UINT nItemID, int nDepth)
+{
+    if (nDepth > kMaxMenuDepth)
+        return false;
+    if (HoldsItemDirectly(hMenu, nItemID))
+        return true;
+    const int nCount = ::GetMenuItemCount(hMenu);
+    for (int i = 0; i < nCount; ++i)
+    {
+        HMENU hSubMenu = ::GetSubMenu(hMenu, i);
+        if (hSubMenu && HoldsItem(hSubMenu, nItemID, nDepth + 1))
+            return true;
+    }
+    return false;
+}
+
+bool HoldsPopup(HMENU hMenu, HMENU hPopup, int nDepth)
+{
+    if (nDepth > kMaxMenuDepth)
+        return false;
+    const int nCount = ::GetMenuItemCount(hMenu);
+    for (int i = 0; i < nCount; ++i)
+    {
+        HMENU hSubMenu = ::GetSubMenu(hMenu, i);
+        if (hSubMenu && (hSubMenu == hPopup || HoldsPopup(hSubMenu, hPopup, nDepth + 1)))
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+CMenu::~CMenu()
+{
+    if (!m_bBorrowed)
+        DestroyMenu();
+}
+
+CMenu* CMenu::FromHandle(HMENU hMenu)
+{
+    if (!hMenu)
+        return nullptr;
+    if (CMenu* pMenu = FromHandlePermanent(hMenu))
+        return pMenu;
+    return CTempObjects<CMenu, HMENU>::Get(hMenu, [](HMENU h) {
+        std::unique_ptr<CMenu> wrapper(new CMenu);
+        wrapper->m_hMenu = h;
+        wrapper->m_bBorrowed = true;
+        return wrapper;
+    });
+}
+
+CMenu* CMenu::FromHandlePermanent(HMENU hMenu)
+{
+    std::lock_guard<std::mutex> guard(MenuMapLock());
+    auto found = PermanentMenus().find(hMenu);
+    return found == PermanentMenus().end() ? nullptr : found->second;
+}
+
+CMenu* CMenu::FindPermanentMenuWithItem(UINT nItemID)
+{
+    const std::vector<CMenu*> menus = SnapshotPermanentMenus();
+    // The menu that holds the item itself comes first, so a pop-up with its own object
+    // draws its own items.
+    for (CMenu* pMenu : menus)
+    {
+        if (HoldsItemDirectly(pMenu->m_hMenu, nItemID))
+            return pMenu;
+    }
+    for (CMenu* pMenu : menus)
+    {
+        if (HoldsItem(pMenu->m_hMenu, nItemID, 0))
+            return pMenu;
+    }
+    return nullptr;
+}
+
+CMenu* CMenu::FindPermanentMenuOwning(HMENU hMenu)
+{
+    if (!hMenu)
+        return nullptr;
+    if (CMenu* pMenu = FromHandlePermanent(hMenu))
+        return pMenu;
+    for (CMenu* pMenu : SnapshotPermanentMenus())
+    {
+        if (HoldsPopup(pMenu->m_hMenu, hMenu, 0))
+            return pMenu;
+    }
+    return nullptr;
+}
+
+BOOL CMenu::Attach(HMENU hNewMenu)
+{
+    if (!hNewMenu || m_hMenu || m_bBorrowed)
+        return FALSE;
+    {
+        std::lock_guard<std::mutex> guard(MenuMapLock());
+        if (!PermanentMenus().emplace(hNewMenu, this).second)
+            return FALSE;  // another object owns it already
+    }
+    m_hMenu = hNewMenu;
+    return TRUE;
+}
+
+HMENU CMenu::Detach()
+{
+    HMENU hMenu = m_hMenu;
+    if (hMenu && !m_bBorrowed)
+    {
+        std::lock_guard<std::mutex> guard(MenuMapLock());
+        auto found = PermanentMenus().find(hMenu);
+        if (found != PermanentMenus().end() && found->second == this)
+            PermanentMenus().erase(found);
+    }
+    m_hMenu = nullptr;
+    return hMenu;
+}
+
+// Attaching gives a handle an owner; if it cannot be attached it has none, so it is
+// destroyed again rather than leaked.
+static BOOL AttachOrDestroy(CMenu& menu, HMENU hMenu)
+{
+    if (!hMenu)
+        return FALSE;
+    if (menu.Attach(hMenu))
+        return TRUE;
+    ::DestroyMenu(hMenu);
+    return FALSE;
+}
+
+BOOL CMenu::CreateMenu() { return AttachOrDestroy(*this, ::CreateMenu()); }
+BOOL CMenu::CreatePopupMenu() { return AttachOrDestroy(*this, ::CreatePopupMenu()); }
+
+BOOL CMenu::LoadMenu(UINT nIDResource)
+{
+    return AttachOrDestroy(*this, ::LoadMenuW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nIDResource)));
+}
+
+BOOL CMenu::LoadMenu(LPCWSTR lpszResourceName)
+{
+    return AttachOrDestroy(*this, ::LoadMenuW(AfxGetResourceHandle(), lpszResourceName));
+}
+
+BOOL CMenu::DestroyMenu()
+{
+    if (!m_hMenu)
+        return FALSE;
+    return ::DestroyMenu(Detach());
+}
+
+BOOL CMenu::AppendMenu(UINT nFlags, UINT_PTR nIDNewItem, LPCWSTR lpszNewItem)
+{
+    return ::AppendMenuW(m_hMenu, nFlags, nIDNewItem, lpszNewItem);
+}
+
+BOOL CMenu::ModifyMenu(UINT nPosition, UINT nFlags, UINT_PTR nIDNewItem, LPCWSTR lpszNewItem)
+{
+    return ::ModifyMenuW(m_hMenu, nPosition, nFlags, nIDNewItem, lpszNewItem);
+}
+
+CMenu* CMenu::GetSubMenu(int nPos) const { return FromHandle(::GetSubMenu(m_hMenu, nPos)); }
+
+UINT CMenu::GetMenuItemCount() const
+{
+    return static_cast<UINT>(::GetMenuItemCount(m_hMenu));
+}
+
+BOOL CMenu::TrackPopupMenu(UINT nFlags, int x, int y, CWnd* pWnd, LPCRECT lpRect)
+{
+    return ::TrackPopupMenu(m_hMenu, nFlags, x, y, 0, pWnd ? pWnd->m_hWnd : nullptr, lpRect);
+}
+
+void CMenu::MeasureItem(LPMEASUREITEMSTRUCT lpMeasureItemStruct)
+{
+    // Owner-drawn menus override this; a plain menu has no owner-drawn items to measure.
+}
+
+void CMenu::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct)
+{
+    // Owner-drawn menus override this.
+}
