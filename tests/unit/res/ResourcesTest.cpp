@@ -290,6 +290,101 @@ TEST_P(GifAnimation, EveryFrameCutOut_DecodesWithOleLoadPicture)
     }
 }
 
+// Decodes the first frame with the system picture loader into 32-bit pixels, top row
+// first (0x00RRGGBB). Empty when the loader refuses it.
+std::vector<uint32_t> DecodeFirstFrame(const Bytes& gif, int width, int height)
+{
+    std::vector<uint32_t> pixels;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, gif.size);
+    if (!block)
+        return pixels;
+    std::memcpy(GlobalLock(block), gif.data, gif.size);
+    GlobalUnlock(block);
+    IStream* stream = nullptr;
+    if (CreateStreamOnHGlobal(block, TRUE, &stream) != S_OK) {
+        GlobalFree(block);
+        return pixels;
+    }
+    IPicture* picture = nullptr;
+    OleLoadPicture(stream, static_cast<LONG>(gif.size), FALSE, IID_IPicture,
+                   reinterpret_cast<void**>(&picture));
+    stream->Release();
+    if (!picture)
+        return pixels;
+
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP target = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (dc && target) {
+        HGDIOBJ previous = SelectObject(dc, target);
+        OLE_XSIZE_HIMETRIC w = 0;
+        OLE_YSIZE_HIMETRIC h = 0;
+        picture->get_Width(&w);
+        picture->get_Height(&h);
+        if (picture->Render(dc, 0, 0, width, height, 0, h, w, -h, nullptr) == S_OK) {
+            GdiFlush();
+            const auto* p = static_cast<const uint32_t*>(bits);
+            pixels.assign(p, p + static_cast<size_t>(width) * height);
+            for (uint32_t& px : pixels)
+                px &= 0x00FFFFFF;
+        }
+        SelectObject(dc, previous);
+    }
+    if (target)
+        DeleteObject(target);
+    if (dc)
+        DeleteDC(dc);
+    picture->Release();
+    return pixels;
+}
+
+// The animations sit on the skin without a frame of their own, so the edge of every
+// picture has to be the skin's own pixels there or the box shows as a patch.
+TEST_P(GifAnimation, FirstFrameEdge_MatchesSkinWhereTheWindowShowsIt)
+{
+    const GifCase c = GetParam();
+    // Where the main window places each picture box (client pixels).
+    const std::map<UINT, POINT> placement = {
+        {IDR_GIF_WELCOME, {335, 161}}, {IDR_GIF_CPU_GAUGE, {305, 156}},
+        {IDR_GIF_MEMORY_GAUGE, {578, 168}}};
+    const POINT at = placement.at(c.id);
+
+    Bytes gif = ResourceBytes(c.id, L"GIF");
+    ASSERT_NE(gif.data, nullptr);
+    const std::vector<uint32_t> frame = DecodeFirstFrame(gif, c.width, c.height);
+    ASSERT_EQ(frame.size(), static_cast<size_t>(c.width) * c.height) << "not decoded";
+
+    Bytes skin = ResourceBytes(IDB_SKIN_MAIN, RT_BITMAP);
+    ASSERT_NE(skin.data, nullptr);
+    const int skinWidth = 800, skinHeight = 450;
+    ASSERT_EQ(skin.size, sizeof(BITMAPINFOHEADER) + size_t(skinWidth) * skinHeight * 4);
+    auto skinPixel = [&](int x, int y) {
+        const uint8_t* row = skin.data + sizeof(BITMAPINFOHEADER) +
+                             size_t(skinHeight - 1 - y) * skinWidth * 4;  // bottom-up
+        return Le32(row + size_t(x) * 4) & 0x00FFFFFF;
+    };
+
+    int mismatches = 0;
+    for (int y = 0; y < c.height; ++y) {
+        for (int x = 0; x < c.width; ++x) {
+            if (x != 0 && y != 0 && x != c.width - 1 && y != c.height - 1)
+                continue;
+            const uint32_t want = skinPixel(at.x + x, at.y + y);
+            const uint32_t got = frame[size_t(y) * c.width + x];
+            if (got != want && ++mismatches <= 3)
+                ADD_FAILURE() << "pixel " << x << "," << y << " is " << std::hex << got
+                              << ", skin has " << want;
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Animations, GifAnimation, testing::Values(
     GifCase{IDR_GIF_WELCOME, 256, 166}, GifCase{IDR_GIF_CPU_GAUGE, 76, 76},
     GifCase{IDR_GIF_MEMORY_GAUGE, 88, 58}),
