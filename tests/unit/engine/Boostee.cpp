@@ -83,3 +83,14 @@ DWORD ReadPriorityClass(DWORD pid)
     CloseHandle(process);
     return priorityClass;
 }
+
+bool WaitUntilProcessGone(DWORD pid)
+{
+    return PollUntil([pid] {
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+        if (process == NULL)
+            return true;
+        CloseHandle(process);
+        return false;
+    });
+}

@@ -47,5 +47,9 @@ private:
     HWND m_hWnd = NULL;
 };
 
+// Waits until no process with this id can be opened any more. Under Wine an ended
+// process stays openable for about half a second after it has ended.
+bool WaitUntilProcessGone(DWORD pid);
+
 // The priority class of a process, read through a handle of our own.
 DWORD ReadPriorityClass(DWORD pid);
