@@ -1,8 +1,9 @@
-// Entry point of VEXRA-by-Teskor.exe. Temporary: ends at once until the application
-// object can be built; replaced by the real one within this session.
-#include <windows.h>
+// The one application object and the entry point of VEXRA-by-Teskor.exe.
+#include "app/VEXRAUIApp.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
+CVEXRAUIApp theApp;
+
+int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPWSTR pszCmdLine, int nCmdShow)
 {
-    return 0;
+    return AfxWinMain(hInstance, hPrevInstance, pszCmdLine, nCmdShow);
 }

@@ -1,0 +1,308 @@
+#include "ui/VEXRAUIWelcomeDlg.h"
+
+#include "res/resource.h"
+
+namespace
+{
+const wchar_t kWindowTitle[] = L"Vexra";  // a second start finds the window by it
+const wchar_t kFontFace[] = L"Rockwell";
+constexpr int kWindowWidth = 800;
+constexpr int kWindowHeight = 450;
+// The window sits a little above the middle of the screen.
+constexpr int kWindowLift = 20;
+constexpr DWORD kUserNameLength = 1024;
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CVEXRAUIWelcomeDlg, CBitmapDialog)
+    ON_WM_DESTROY()
+    ON_WM_PAINT()
+    ON_WM_CTLCOLOR()
+    ON_WM_LBUTTONDOWN()
+END_MESSAGE_MAP()
+
+CVEXRAUIWelcomeDlg::CVEXRAUIWelcomeDlg(CWnd* pParent)
+    : CBitmapDialog(IDD_VEXRAUI_DIALOG, pParent),
+      m_hIcon(::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME)))
+{
+}
+
+// The shared resource icon is not destroyed; the fonts go with their members.
+CVEXRAUIWelcomeDlg::~CVEXRAUIWelcomeDlg() = default;
+
+void CVEXRAUIWelcomeDlg::DoDataExchange(CDataExchange* pDX)
+{
+    CBitmapDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_WELCOME, m_stWelcome);
+    DDX_Control(pDX, IDC_SLOGAN, m_stSlogan);
+    DDX_Control(pDX, IDC_VERSION, m_stVersion);
+    DDX_Control(pDX, IDC_PRODUCT_YEAR, m_stProductYear);
+    DDX_Control(pDX, IDC_CONTACT, m_btnContact);
+    DDX_Control(pDX, IDC_CLOSE, m_btnClose);
+    DDX_Control(pDX, IDC_START, m_btnStart);
+    DDX_Control(pDX, IDC_WELCOME_ANIMATION, m_picWelcome);
+    DDX_Control(pDX, IDC_TAB_ENGINE, m_btnTabEngine);
+    DDX_Control(pDX, IDC_TAB_SYSTEM, m_btnTabSystem);
+    DDX_Control(pDX, IDC_SYSTEM_ICON, m_btnSystemIcon);
+    for (int i = 0; i < kSystemStaticCount; ++i)
+        DDX_Control(pDX, IDC_SYSTEM_FIRST + i, m_stSystem[i]);
+    DDX_Control(pDX, IDC_ENGINE_ICON, m_btnEngineIcon);
+    for (int i = 0; i < kEngineStaticCount; ++i)
+        DDX_Control(pDX, IDC_ENGINE_FIRST + i, m_stEngine[i]);
+    DDX_Control(pDX, IDC_CPU_GAUGE, m_picCpuGauge);
+    DDX_Control(pDX, IDC_MEMORY_GAUGE, m_picMemGauge);
+}
+
+BOOL CVEXRAUIWelcomeDlg::OnInitDialog()
+{
+    CBitmapDialog::OnInitDialog();
+
+    wchar_t szUser[kUserNameLength] = {};
+    DWORD nLength = kUserNameLength;
+    if (::GetUserNameW(szUser, &nLength))
+        m_strUserName = szUser;
+
+    PlaceWindow();
+    SetWindowText(kWindowTitle);
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+
+    LoadSkinBitmap(IDB_SKIN_MAIN);
+    m_bDragAnywhere = TRUE;
+
+    CreateFonts();
+    LayoutControls();
+    ShowPage(PAGE_WELCOME);
+
+    // Hidden, minimised, then shown normally: the window comes up activated and on the
+    // taskbar although the template is created invisible.
+    ShowWindow(SW_HIDE);
+    ShowWindow(SW_MINIMIZE);
+    ShowWindow(SW_SHOWNORMAL);
+    return TRUE;
+}
+
+void CVEXRAUIWelcomeDlg::PlaceWindow()
+{
+    // Centred on the full-screen work area and a little higher; on a screen smaller than
+    // the window the position goes negative and the window hangs off the edge.
+    const int x = (::GetSystemMetrics(SM_CXFULLSCREEN) - kWindowWidth) / 2;
+    const int y = (::GetSystemMetrics(SM_CYFULLSCREEN) - kWindowHeight) / 2 - kWindowLift;
+    SetWindowPos(&CWnd::wndTopMost, x, y, kWindowWidth, kWindowHeight, 0);
+}
+
+void CVEXRAUIWelcomeDlg::CreateFonts()
+{
+    // All fonts derive from the template's font: Rockwell, medium weight, pixel heights
+    // that do not follow the screen's DPI.
+    LOGFONTW logFont = {};
+    HFONT hDialogFont = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT, 0, 0));
+    ::GetObjectW(hDialogFont, sizeof(logFont), &logFont);
+    wcsncpy(logFont.lfFaceName, kFontFace, LF_FACESIZE - 1);
+    logFont.lfFaceName[LF_FACESIZE - 1] = L'\0';
+    logFont.lfWeight = FW_MEDIUM;
+
+    for (std::size_t i = 0; i < kWelcomeFontHeightCount; ++i)
+    {
+        logFont.lfHeight = kWelcomeFontHeights[i].lfHeight;
+        FontFor(kWelcomeFontHeights[i].font)->CreateFontIndirect(&logFont);
+    }
+}
+
+CFont* CVEXRAUIWelcomeDlg::FontFor(WelcomeFont font)
+{
+    switch (font)
+    {
+    case WelcomeFont::Footer:
+        return &m_fontFooter;
+    case WelcomeFont::Title:
+        return &m_fontTitle;
+    case WelcomeFont::Subtitle:
+        return &m_fontSubtitle;
+    case WelcomeFont::Body:
+        return &m_fontBody;
+    case WelcomeFont::GaugeLabel:
+        return &m_fontGaugeLabel;
+    case WelcomeFont::None:
+        break;
+    }
+    return nullptr;
+}
+
+void CVEXRAUIWelcomeDlg::LayoutControls()
+{
+    // Places every control; none is shown here: each page shows its own.
+    for (std::size_t i = 0; i < kWelcomeControlPlacementCount; ++i)
+    {
+        const WelcomeControlPlacement& placement = kWelcomeControlPlacements[i];
+        CWnd* pControl = GetDlgItem(placement.nId);
+        if (pControl == nullptr)
+            continue;
+        pControl->MoveWindow(placement.x, placement.y, placement.cx, placement.cy, TRUE);
+
+        switch (placement.text)
+        {
+        case WelcomeText::Fixed:
+            pControl->SetWindowText(placement.pszText);
+            break;
+        case WelcomeText::VersionLine:
+            pControl->SetWindowText(L"");
+            break;
+        case WelcomeText::None:
+            break;
+        }
+        if (CFont* pFont = FontFor(placement.font))
+            pControl->SetFont(pFont, TRUE);
+    }
+    AttachButtonImages();
+}
+
+void CVEXRAUIWelcomeDlg::AttachButtonImages()
+{
+    for (std::size_t i = 0; i < kWelcomeButtonImageCount; ++i)
+    {
+        const WelcomeButtonImages& images = kWelcomeButtonImages[i];
+        CGdipButton* pButton = ImageButtonFor(images.nId);
+        if (pButton == nullptr)
+            continue;
+        pButton->LoadNormalImage(images.nNormal);
+        pButton->LoadAlternateImage(images.nAlternate);
+        pButton->LoadHoverImage(images.nHover);
+        pButton->LoadDisabledImage(images.nDisabled);
+    }
+}
+
+CGdipButton* CVEXRAUIWelcomeDlg::ImageButtonFor(int nId)
+{
+    switch (nId)
+    {
+    case IDC_CONTACT:
+        return &m_btnContact;
+    case IDC_CLOSE:
+        return &m_btnClose;
+    case IDC_START:
+        return &m_btnStart;
+    case IDC_TAB_ENGINE:
+        return &m_btnTabEngine;
+    case IDC_TAB_SYSTEM:
+        return &m_btnTabSystem;
+    case IDC_SYSTEM_ICON:
+        return &m_btnSystemIcon;
+    case IDC_ENGINE_ICON:
+        return &m_btnEngineIcon;
+    default:
+        return nullptr;
+    }
+}
+
+CPictureBoxEx* CVEXRAUIWelcomeDlg::PictureBoxFor(int nId)
+{
+    switch (nId)
+    {
+    case IDC_WELCOME_ANIMATION:
+        return &m_picWelcome;
+    case IDC_CPU_GAUGE:
+        return &m_picCpuGauge;
+    case IDC_MEMORY_GAUGE:
+        return &m_picMemGauge;
+    default:
+        return nullptr;
+    }
+}
+
+void CVEXRAUIWelcomeDlg::ShowPage(int nPage)
+{
+    std::size_t nCount = 0;
+    const PageStep* pSteps = GetPageSteps(nPage, nCount);
+    for (std::size_t i = 0; i < nCount; ++i)
+        RunPageStep(pSteps[i]);
+}
+
+void CVEXRAUIWelcomeDlg::RunPageStep(const PageStep& step)
+{
+    switch (step.action)
+    {
+    case PageAction::Show:
+        for (int nId = step.nFirstId; nId <= step.nLastId; ++nId)
+            ShowControl(nId, SW_SHOW);
+        break;
+    case PageAction::Hide:
+        for (int nId = step.nFirstId; nId <= step.nLastId; ++nId)
+            ShowControl(nId, SW_HIDE);
+        break;
+    case PageAction::SelectTab:
+        SetTabSelected(step.nFirstId, true);
+        break;
+    case PageAction::DeselectTab:
+        SetTabSelected(step.nFirstId, false);
+        break;
+    case PageAction::PlayGif:
+        PlayAnimation(step.nFirstId, step.nGifId);
+        break;
+    }
+}
+
+void CVEXRAUIWelcomeDlg::SetTabSelected(int nId, bool bSelected)
+{
+    CGdipButton* pTab = ImageButtonFor(nId);
+    if (pTab == nullptr)
+        return;
+    // The selected tab shows its selected face in every state, so hovering and pressing
+    // it change nothing on screen.
+    pTab->m_nAlternateState = bSelected ? 2 : 0;
+    pTab->m_bDisabledLook = bSelected ? TRUE : FALSE;
+    pTab->InvalidateRect(nullptr, TRUE);
+}
+
+void CVEXRAUIWelcomeDlg::PlayAnimation(int nId, int nGifId)
+{
+    CPictureBoxEx* pBox = PictureBoxFor(nId);
+    if (pBox == nullptr)
+        return;
+    // Loading again restarts the animation from its first frame. The box is shown even
+    // when the load failed: it stays empty.
+    if (pBox->LoadFromResource(nGifId))
+        pBox->Play();
+    pBox->ShowWindow(SW_SHOW);
+}
+
+void CVEXRAUIWelcomeDlg::ShowControl(int nId, int nCmdShow)
+{
+    if (CWnd* pControl = GetDlgItem(nId))
+        pControl->ShowWindow(nCmdShow);
+}
+
+void CVEXRAUIWelcomeDlg::OnDestroy()
+{
+    CBitmapDialog::OnDestroy();
+}
+
+void CVEXRAUIWelcomeDlg::OnPaint()
+{
+    if (!IsIconic())
+    {
+        // The skin is painted by the background erase.
+        CBitmapDialog::OnPaint();
+        return;
+    }
+
+    CPaintDC dc(this);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
+    const int cxIcon = ::GetSystemMetrics(SM_CXICON);
+    const int cyIcon = ::GetSystemMetrics(SM_CYICON);
+    CRect rect;
+    GetClientRect(&rect);
+    const int x = (rect.Width() - cxIcon + 1) / 2;
+    const int y = (rect.Height() - cyIcon + 1) / 2;
+    dc.DrawIcon(x, y, m_hIcon);
+}
+
+HBRUSH CVEXRAUIWelcomeDlg::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor)
+{
+    // The base gives statics the transparent background over the skin.
+    HBRUSH hbr = CBitmapDialog::OnCtlColor(pDC, pWnd, nCtlColor);
+    COLORREF colour = 0;
+    if (nCtlColor == CTLCOLOR_STATIC && pWnd != nullptr &&
+        LookUpStaticTextColour(pWnd->GetDlgCtrlID(), colour))
+        pDC->SetTextColor(colour);
+    return hbr;
+}
