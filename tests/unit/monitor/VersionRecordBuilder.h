@@ -17,6 +17,9 @@ struct Node
     Bytes value;
     std::uint16_t valueLength = 0;  // as written in the header
     std::vector<Node> children;
+    // Text values count their length in characters, binary ones in bytes; the type
+    // word (32-bit layout only) tells which.
+    bool text = false;
 };
 
 inline void PutWord(Bytes& out, std::size_t at, unsigned word)
@@ -51,7 +54,7 @@ inline void Encode(const Node& node, bool wide, Bytes& out)
     out.resize(start + (wide ? 6 : 4), 0);
     PutWord(out, start + 2, node.valueLength);
     if (wide)
-        PutWord(out, start + 4, 1);
+        PutWord(out, start + 4, node.text ? 1 : 0);
     AppendText(out, node.key, wide);
     if (!node.value.empty()) {
         PadTo4(out);
@@ -64,7 +67,7 @@ inline void Encode(const Node& node, bool wide, Bytes& out)
 
 inline Node String(const std::string& key, const std::string& text, bool wide)
 {
-    Node node{key, {}, 0, {}};
+    Node node{key, {}, 0, {}, true};
     AppendText(node.value, text, wide);
     node.valueLength = static_cast<std::uint16_t>(wide ? text.size() + 1 : node.value.size());
     return node;
@@ -73,7 +76,7 @@ inline Node String(const std::string& key, const std::string& text, bool wide)
 // A string node that has a key and no value at all.
 inline Node StringWithoutValue(const std::string& key)
 {
-    return Node{key, {}, 0, {}};
+    return Node{key, {}, 0, {}, true};
 }
 
 inline Node Table(const std::string& name, std::vector<Node> strings)

@@ -158,7 +158,7 @@ TEST(VersionWalk, StringRunningPastTheData_EndsTheWalkKeepingEarlierStrings)
 TEST(VersionWalk, ValueWithoutTerminator_EndsAtItsNode)
 {
     // The value's characters run to the end of the string node with no zero after them.
-    Node entry{"ProductName", {'V', 0, 'x', 0}, 2, {}};
+    Node entry{"ProductName", {'V', 0, 'x', 0}, 2, {}, true};
     const Bytes bytes = Record({StringFileInfo({Table("040904B0", {entry, String("Comments", "ok", true)})})});
     const VersionWalkResult result = Walk(bytes);
     ASSERT_EQ(result.values.size(), 2u);
