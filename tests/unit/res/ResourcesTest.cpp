@@ -113,18 +113,6 @@ TEST_P(SkinBitmap, Layout_Uncompressed32BitBottomUpOfWindowSize)
         << "pixel data must follow the header directly and be complete";
 }
 
-TEST_P(SkinBitmap, LoadBitmap_GivesWindowSize)
-{
-    const SkinCase c = GetParam();
-    HBITMAP bitmap = LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(c.id));
-    ASSERT_NE(bitmap, nullptr);
-    BITMAP info{};
-    EXPECT_EQ(GetObjectW(bitmap, sizeof info, &info), static_cast<int>(sizeof info));
-    EXPECT_EQ(info.bmWidth, c.width);
-    EXPECT_EQ(info.bmHeight, c.height);
-    DeleteObject(bitmap);
-}
-
 INSTANTIATE_TEST_SUITE_P(Skins, SkinBitmap, testing::Values(
     SkinCase{IDB_SKIN_MAIN, 800, 450}, SkinCase{IDB_SKIN_POPUP, 350, 120}),
     [](const testing::TestParamInfo<SkinCase>& info) { return "Bitmap" + std::to_string(info.param.id); });
@@ -596,32 +584,6 @@ TEST(DialogTemplates, Popup_PlainPopupInTaskbarWithTwoCentredHiddenLines)
         EXPECT_EQ(item.style & SS_TYPEMASK, static_cast<DWORD>(SS_CENTER));
         EXPECT_EQ(item.style & WS_VISIBLE, 0u);
     }
-}
-
-INT_PTR CALLBACK QuietDialogProc(HWND, UINT message, WPARAM, LPARAM)
-{
-    return message == WM_INITDIALOG;
-}
-
-TEST(DialogTemplates, MainWindow_DialogManagerCreatesEveryControlHidden)
-{
-    HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr),
-                                     MAKEINTRESOURCEW(IDD_VEXRAUI_DIALOG), nullptr,
-                                     QuietDialogProc, 0);
-    ASSERT_NE(dialog, nullptr) << "error " << GetLastError();
-    EXPECT_FALSE(IsWindowVisible(dialog));
-    const UINT ids[] = {IDC_WELCOME, IDC_SLOGAN, IDC_VERSION, IDC_PRODUCT_YEAR, IDC_CONTACT,
-                        IDC_CLOSE, IDC_START, IDC_WELCOME_ANIMATION, IDC_TAB_ENGINE,
-                        IDC_TAB_SYSTEM, IDC_SYSTEM_ICON, IDC_ENGINE_ICON, IDC_CPU_GAUGE,
-                        IDC_MEMORY_GAUGE};
-    for (UINT id : ids) {
-        HWND control = GetDlgItem(dialog, id);
-        EXPECT_NE(control, nullptr) << id;
-        EXPECT_FALSE(control && (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE)) << id;
-    }
-    for (UINT id = IDC_SYSTEM_FIRST; id <= IDC_ENGINE_LAST; ++id)
-        EXPECT_NE(GetDlgItem(dialog, id), nullptr) << id;
-    DestroyWindow(dialog);
 }
 
 // ---------------------------------------------------------------------------------------
