@@ -446,10 +446,11 @@ def memory_gauge_frame(t, background):
     w, h = background.size
     c = background.resize((w * SS, h * SS), Image.NEAREST).convert("RGBA")
     d = ImageDraw.Draw(c)
-    # a memory module: green-blue board, chips, gold contacts, and a notch
+    # a memory module: dark board with a key notch, chips, gold contacts
     board = (3, 10, w - 4, h - 12)
     d.rounded_rectangle(s(board), s(3), fill=INK + (255,))
-    d.rectangle(s((w / 2 - 3, h - 14, w / 2 + 2, h - 12)), fill=(0, 0, 0, 0))
+    notch = s((w / 2 - 3, h - 14, w / 2 + 2, h - 12))
+    c.paste(background.resize((w * SS, h * SS), Image.NEAREST).crop(notch), notch[:2])
     for i in range(20):
         x = 6 + i * 3.9
         if abs(x + 1 - w / 2) < 4:
