@@ -356,6 +356,11 @@ void PressKey(HWND window, UINT virtualKey)
     PostMessageW(window, WM_KEYUP, virtualKey, up);
 }
 
+void ParkMouseCursor()
+{
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, 0);
+}
+
 void PostTrayNotify(HWND mainWindow, UINT mouseMessage)
 {
     PostMessageW(mainWindow, kTrayNotifyMessage, kTrayIconId, mouseMessage);

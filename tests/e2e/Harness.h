@@ -123,6 +123,9 @@ enum class ClickMethod {
 testing::AssertionResult ClickControl(HWND dialog, int controlId, ClickMethod method);
 // Posts a key press and release (WM_KEYDOWN, WM_KEYUP) to `window`.
 void PressKey(HWND window, UINT virtualKey);
+// Moves the mouse pointer to the screen's top-right corner, away from the program's
+// window, so no button shows its hover face by chance.
+void ParkMouseCursor();
 // The notification-area callback the shell sends: message 1080, icon id, mouse message.
 void PostTrayNotify(HWND mainWindow, UINT mouseMessage);
 // Wine draws notification icons in its stand-alone tray window when no shell tray exists:

@@ -1,5 +1,7 @@
 #include "ProgramResources.h"
 
+#include "GdiplusSession.h"
+
 #include <cstring>
 #include <cwchar>
 
@@ -9,8 +11,15 @@ COLORREF BitmapPixels::At(int x, int y) const
 {
     if (x < 0 || y < 0 || x >= width || y >= height)
         return CLR_INVALID;
-    const std::uint32_t pixel = rgb[static_cast<size_t>(y) * width + x];
+    const std::uint32_t pixel = argb[static_cast<size_t>(y) * width + x];
     return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
+}
+
+int BitmapPixels::Alpha(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= width || y >= height)
+        return 0;
+    return static_cast<int>(argb[static_cast<size_t>(y) * width + x] >> 24);
 }
 
 ProgramResources::ProgramResources(const std::wstring& exePath)
@@ -61,17 +70,59 @@ std::optional<BitmapPixels> ProgramResources::Bitmap(int id) const
     if (bytes.size() < offset + stride * bitmap.height)
         return std::nullopt;
 
-    bitmap.rgb.resize(static_cast<size_t>(bitmap.width) * bitmap.height);
+    bitmap.argb.resize(static_cast<size_t>(bitmap.width) * bitmap.height);
     const size_t bytesPerPixel = bitsPerPixel / 8;
     for (int y = 0; y < bitmap.height; ++y) {
         const BYTE* row = bytes.data() + offset + stride * (bottomUp ? bitmap.height - 1 - y : y);
         for (int x = 0; x < bitmap.width; ++x) {
             const BYTE* p = row + x * bytesPerPixel;  // blue, green, red
-            bitmap.rgb[static_cast<size_t>(y) * bitmap.width + x] =
-                (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) | p[0];
+            bitmap.argb[static_cast<size_t>(y) * bitmap.width + x] =
+                0xFF000000u | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) | p[0];
         }
     }
     return bitmap;
+}
+
+std::optional<BitmapPixels> ProgramResources::Png(int id) const
+{
+    const std::vector<BYTE> bytes = Bytes(L"PNG", id);
+    if (bytes.empty() || !GdiplusReady())
+        return std::nullopt;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    if (!block)
+        return std::nullopt;
+    if (void* data = GlobalLock(block)) {
+        std::memcpy(data, bytes.data(), bytes.size());
+        GlobalUnlock(block);
+    }
+    IStream* stream = nullptr;
+    if (FAILED(CreateStreamOnHGlobal(block, TRUE, &stream))) {
+        GlobalFree(block);
+        return std::nullopt;
+    }
+    std::optional<BitmapPixels> pixels;
+    {
+        Gdiplus::Bitmap image(stream);
+        Gdiplus::Rect all(0, 0, static_cast<INT>(image.GetWidth()),
+                          static_cast<INT>(image.GetHeight()));
+        Gdiplus::BitmapData locked{};
+        if (image.GetLastStatus() == Gdiplus::Ok && all.Width > 0 && all.Height > 0 &&
+            image.LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &locked) ==
+                Gdiplus::Ok) {
+            BitmapPixels decoded;
+            decoded.width = all.Width;
+            decoded.height = all.Height;
+            decoded.argb.resize(static_cast<size_t>(all.Width) * all.Height);
+            for (int y = 0; y < all.Height; ++y)
+                std::memcpy(&decoded.argb[static_cast<size_t>(y) * all.Width],
+                            static_cast<const BYTE*>(locked.Scan0) + y * locked.Stride,
+                            all.Width * sizeof(std::uint32_t));
+            image.UnlockBits(&locked);
+            pixels = std::move(decoded);
+        }
+    }
+    stream->Release();  // frees the block
+    return pixels;
 }
 
 std::optional<SIZE> ProgramResources::GifScreenSize(int id) const

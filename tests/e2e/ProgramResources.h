@@ -12,13 +12,14 @@
 
 namespace e2e {
 
-// An uncompressed bitmap resource, top-down, 0x00RRGGBB per pixel.
+// Decoded image pixels, top-down rows, 0xAARRGGBB (not premultiplied) per pixel.
 struct BitmapPixels {
     int width = 0;
     int height = 0;
-    std::vector<std::uint32_t> rgb;
+    std::vector<std::uint32_t> argb;
 
-    COLORREF At(int x, int y) const;
+    COLORREF At(int x, int y) const;  // CLR_INVALID outside the image
+    int Alpha(int x, int y) const;    // 0 outside the image
 };
 
 class ProgramResources {
@@ -31,6 +32,8 @@ public:
     bool Loaded() const { return m_module != nullptr; }
     // BITMAP resource `id` when it is an uncompressed 24- or 32-bit DIB.
     std::optional<BitmapPixels> Bitmap(int id) const;
+    // "PNG" resource `id`, decoded.
+    std::optional<BitmapPixels> Png(int id) const;
     // Logical screen size of "GIF" resource `id`, when it is a GIF.
     std::optional<SIZE> GifScreenSize(int id) const;
 

@@ -2,38 +2,13 @@
 
 #include "Harness.h"
 
-#include <algorithm>
+#include "GdiplusSession.h"
+
 #include <cstdlib>
 #include <set>
-// GDI+'s headers use min and max, which NOMINMAX takes away, and IStream from objidl.h,
-// which WIN32_LEAN_AND_MEAN leaves out.
-#include <objidl.h>
-using std::max;
-using std::min;
-#include <gdiplus.h>
 
 namespace e2e {
 namespace {
-
-// GDI+ for the life of the test process; started on the first PNG written.
-class GdiplusSession {
-public:
-    GdiplusSession()
-    {
-        Gdiplus::GdiplusStartupInput input;
-        m_started = Gdiplus::GdiplusStartup(&m_token, &input, nullptr) == Gdiplus::Ok;
-    }
-    ~GdiplusSession()
-    {
-        if (m_started)
-            Gdiplus::GdiplusShutdown(m_token);
-    }
-    bool Started() const { return m_started; }
-
-private:
-    ULONG_PTR m_token = 0;
-    bool m_started = false;
-};
 
 bool FindPngEncoder(CLSID& encoder)
 {
@@ -180,10 +155,9 @@ size_t ScreenImage::DistinctColors(const RECT& clientRect) const
 
 std::wstring ScreenImage::SavePng(const std::wstring& name) const
 {
-    static GdiplusSession gdiplus;
     const std::wstring build = BuildDir();
     CLSID encoder{};
-    if (Empty() || build.empty() || !gdiplus.Started() || !FindPngEncoder(encoder))
+    if (Empty() || build.empty() || !GdiplusReady() || !FindPngEncoder(encoder))
         return {};
     const std::wstring folder = build + L"\\screenshots";
     CreateDirectoryW(folder.c_str(), nullptr);

@@ -52,15 +52,15 @@ protected:
 
     void ExpectFirstInstanceInFront()
     {
-        EXPECT_TRUE(m_program->Process().IsRunning()) << "the first instance ended";
+        ASSERT_TRUE(m_program->Process().IsRunning()) << "the first instance ended";
         EXPECT_EQ(ProcessesNamed(kProgramFileName),
                   std::vector<DWORD>{m_program->Process().Id()})
             << "not exactly one program process is left";
-        EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(m_window) != FALSE; }, kDeadline,
+        ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(m_window) != FALSE; }, kDeadline,
                               "the first instance's window to show"));
-        EXPECT_TRUE(WaitUntil([&] { return !IsIconic(m_window); }, kDeadline,
+        EXPECT_TRUE(WaitUntil([&] { return !IsIconic(m_window); }, Milliseconds{3000},
                               "the first instance's window to be restored"));
-        EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == m_window; }, kDeadline,
+        EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == m_window; }, Milliseconds{3000},
                               "the first instance's window to be in front"));
     }
 
