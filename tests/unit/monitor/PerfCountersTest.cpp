@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "CStringPrint.h"
+#include "RecordingView.h"
 #include "monitor/MemoryTexts.h"
 #include "monitor/PerfCounters.h"
 #include "monitor/PerformanceTexts.h"
@@ -81,24 +82,6 @@ private:
         return m_paths.at(reinterpret_cast<size_t>(hCounter) - 1);
     }
     std::vector<std::wstring> m_paths;
-};
-
-class RecordingView : public IMonitorView
-{
-public:
-    std::vector<std::string> calls;
-    std::map<int, CString> texts;
-
-    void SetControlText(int nControlId, const CString& strText) override
-    {
-        calls.push_back("text " + std::to_string(nControlId));
-        texts[nControlId] = strText;
-    }
-    void InvalidateControlArea(int nControlId) override
-    {
-        calls.push_back("invalidate " + std::to_string(nControlId));
-    }
-    void UpdateNow() override { calls.push_back("update"); }
 };
 
 class FakeMemory : public IMemoryStatus
