@@ -134,6 +134,10 @@ public:
         return CProcessNotify::OnProcessChange(pid, started);
     }
 
+    // The worker has begun its second pass: everything it reports from now on started
+    // after the first one.
+    bool FirstPassDone() const { return *static_cast<const volatile BOOL*>(&m_bFirstPassDone) != FALSE; }
+
     bool Saw(DWORD pid, BOOL started)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -166,8 +170,10 @@ TEST_F(ProcessNotifyTest, ReportExisting_EachRunningProcessOnceAscending_ThenSta
     CBoostee before;
     ASSERT_TRUE(before.Start(boostee, L"watched-before")) << "boostee.exe did not start";
 
-    CProcessNotify watcher;
+    RecordingNotify watcher;
     ASSERT_TRUE(watcher.Start(1, TRUE, report.Handle()));
+    // A process created while the first pass runs belongs to it.
+    ASSERT_TRUE(report.PumpUntil([&] { return watcher.FirstPassDone(); }));
 
     CBoostee after;
     ASSERT_TRUE(after.Start(boostee, L"watched-after"));
@@ -195,8 +201,9 @@ TEST_F(ProcessNotifyTest, NoReportExisting_ReportsOnlyLaterStarts)
     CBoostee before;
     ASSERT_TRUE(before.Start(boostee, L"unreported"));
 
-    CProcessNotify watcher;
+    RecordingNotify watcher;
     ASSERT_TRUE(watcher.Start(1, FALSE, report.Handle()));
+    ASSERT_TRUE(report.PumpUntil([&] { return watcher.FirstPassDone(); }));
     CBoostee after;
     ASSERT_TRUE(after.Start(boostee, L"reported"));
     ASSERT_TRUE(report.PumpUntil([&] { return report.Has(WM_PROCESS_STARTED, after.Pid()); }));
