@@ -1,6 +1,8 @@
 #include "ui/VEXRAUIWelcomeDlg.h"
 
+#include "monitor/Version.h"
 #include "res/resource.h"
+#include "ui/VersionLine.h"
 
 namespace
 {
@@ -145,7 +147,7 @@ void CVEXRAUIWelcomeDlg::LayoutControls()
             pControl->SetWindowText(placement.pszText);
             break;
         case WelcomeText::VersionLine:
-            pControl->SetWindowText(L"");
+            pControl->SetWindowText(ReadVersionLine());
             break;
         case WelcomeText::None:
             break;
@@ -154,6 +156,16 @@ void CVEXRAUIWelcomeDlg::LayoutControls()
             pControl->SetFont(pFont, TRUE);
     }
     AttachButtonImages();
+}
+
+CString CVEXRAUIWelcomeDlg::ReadVersionLine()
+{
+    CVersion version;  // the program's own executable
+    // Without a readable record there is no version to show: the line stays empty
+    // rather than showing 0.0.0.0.
+    if (!version.ReadVersionInfo())
+        return CString();
+    return MakeVersionLine(version.m_wFileVersion, version.m_strBuildDate);
 }
 
 void CVEXRAUIWelcomeDlg::AttachButtonImages()

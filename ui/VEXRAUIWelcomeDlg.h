@@ -34,6 +34,7 @@ private:
     void CreateFonts();
     void LayoutControls();
     CFont* FontFor(WelcomeFont font);
+    static CString ReadVersionLine();
     void AttachButtonImages();
     CGdipButton* ImageButtonFor(int nId);
     CPictureBoxEx* PictureBoxFor(int nId);
