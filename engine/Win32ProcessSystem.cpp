@@ -3,6 +3,7 @@
 #include "engine/ProcessAccess.h"
 #include "engine/ProcessIdentity.h"
 #include "engine/ScopedHandle.h"
+#include "monitor/Version.h"
 
 #include <psapi.h>
 
@@ -61,7 +62,12 @@ void CWin32ProcessSystem::LookupProcessIdentity(DWORD pid)
 
 CString CWin32ProcessSystem::GetProductName(const CString& imageName)
 {
-    // The version record reader plugs in here: read imageName's version record and
-    // return its product name. Until it does, announcements show the process name.
-    return CString();
+    // A base name is looked up relative to the current folder, and a device path is not a
+    // file name the version functions open: often there is no record, and the caller
+    // shows the process name. An empty name would make the reader read our own file.
+    if (imageName.IsEmpty())
+        return CString();
+    CVersion version(imageName);
+    version.ReadVersionInfo();
+    return version.m_strProductName;
 }

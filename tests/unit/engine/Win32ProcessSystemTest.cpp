@@ -197,3 +197,18 @@ TEST_F(Win32ProcessSystemTest, ForegroundCycle_RealWindowInFront_BoostsItsProces
     WaitUntilProcessGone(firstPid);
     WaitUntilProcessGone(secondPid);
 }
+
+TEST(Win32ProcessSystem, GetProductName_ReadsTheRecordOfTheNamedFileOnly)
+{
+    CWin32ProcessSystem system;
+    wchar_t ownPath[MAX_PATH] = {};
+    GetModuleFileNameW(NULL, ownPath, MAX_PATH);
+    const CString ownProduct = system.GetProductName(ownPath);
+    if (ownProduct.IsEmpty())
+        GTEST_SKIP() << "this test executable carries no version record";
+
+    EXPECT_EQ(L"Vexra", std::wstring(ownProduct));
+    // Nothing to read must not fall back to our own record.
+    EXPECT_TRUE(system.GetProductName(CString()).IsEmpty());
+    EXPECT_TRUE(system.GetProductName(L"no-such-program.exe").IsEmpty());
+}
