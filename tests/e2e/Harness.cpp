@@ -42,6 +42,21 @@ testing::AssertionResult WaitUntil(const std::function<bool()>& condition, Milli
            << "timed out after " << deadline.count() << " ms waiting for " << awaited;
 }
 
+testing::AssertionResult HoldsFor(const std::function<bool()>& condition, Milliseconds period,
+                                  const std::string& expected)
+{
+    const auto start = Clock::now();
+    for (;;) {
+        if (!condition())
+            return testing::AssertionFailure()
+                   << "after " << std::chrono::duration_cast<Milliseconds>(Clock::now() - start).count()
+                   << " ms no longer true: " << expected;
+        if (Clock::now() - start >= period)
+            return testing::AssertionSuccess();
+        PumpMessagesFor(Milliseconds{20});
+    }
+}
+
 // ---- paths -----------------------------------------------------------------------------
 
 std::wstring EnvironmentValue(const wchar_t* name)
@@ -397,11 +412,34 @@ testing::AssertionResult ProgramUnderTest::Start()
         return testing::AssertionFailure() << "the program is not built: " << Narrow(ProgramPath());
     if (!FileExists(m_exePath))
         return testing::AssertionFailure() << "cannot copy the program to " << Narrow(m_exePath);
+    // The stand-in reads these; the program and its children inherit our environment.
+    SetEnvironmentVariableW(L"VEXRA_SCHTASKS_LOG", m_folder.File(L"schtasks.log").c_str());
+    SetEnvironmentVariableW(L"VEXRA_SCHTASKS_EXIT_CREATE", nullptr);
+    SetEnvironmentVariableW(L"VEXRA_SCHTASKS_EXIT_DELETE", nullptr);
     DWORD error = 0;
     if (!m_process.Start(m_exePath, L"", &error))
         return testing::AssertionFailure()
                << "CreateProcessW of " << Narrow(m_exePath) << " failed with error " << error;
     return testing::AssertionSuccess();
+}
+
+std::vector<std::wstring> ProgramUnderTest::TaskToolRuns() const
+{
+    std::vector<std::wstring> runs;
+    HANDLE file = CreateFileW(m_folder.File(L"schtasks.log").c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return runs;
+    std::wstring text;
+    wchar_t buffer[1024];
+    DWORD bytes = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &bytes, nullptr) && bytes > 0)
+        text.append(buffer, bytes / sizeof(wchar_t));
+    CloseHandle(file);
+    size_t start = 0;
+    for (size_t end; (end = text.find(L'\n', start)) != std::wstring::npos; start = end + 1)
+        runs.push_back(text.substr(start, end - start));
+    return runs;
 }
 
 testing::AssertionResult ProgramUnderTest::WaitForMainWindow(Milliseconds deadline)

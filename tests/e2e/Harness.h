@@ -45,6 +45,12 @@ void PumpMessagesFor(Milliseconds period);
 testing::AssertionResult WaitUntil(const std::function<bool()>& condition, Milliseconds deadline,
                                    const std::string& awaited);
 
+// Checks `condition` about every 20 ms for all of `period` and fails as soon as it does
+// not hold: how a test observes that something does *not* happen (the program has had
+// `period` to act and did not).
+testing::AssertionResult HoldsFor(const std::function<bool()>& condition, Milliseconds period,
+                                  const std::string& expected);
+
 // ---- paths -----------------------------------------------------------------------------
 
 std::wstring EnvironmentValue(const wchar_t* name);
@@ -145,7 +151,8 @@ public:
     ProgramUnderTest(const ProgramUnderTest&) = delete;
     ProgramUnderTest& operator=(const ProgramUnderTest&) = delete;
 
-    // Starts the program without arguments, as a user does.
+    // Starts the program without arguments, as a user does. The schtasks.exe stand-in
+    // records its runs into this program's folder and succeeds.
     testing::AssertionResult Start();
     // Waits for the main window to exist and be visible; MainWindow() gives it afterwards.
     testing::AssertionResult WaitForMainWindow(Milliseconds deadline = kDeadline);
@@ -153,6 +160,9 @@ public:
     testing::AssertionResult StartSecondInstance(ChildProcess& second);
     // Ends the program: the tray menu's Exit, then by force after `politeDeadline`.
     void End(Milliseconds politeDeadline = Milliseconds{3000});
+
+    // The command lines of the stand-in's runs so far, in order (empty without stand-in).
+    std::vector<std::wstring> TaskToolRuns() const;
 
     HWND MainWindow() const { return m_mainWindow; }
     ChildProcess& Process() { return m_process; }

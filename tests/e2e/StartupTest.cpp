@@ -303,6 +303,36 @@ TEST_F(StartupTest, VersionLine_AfterStart_ShowsTheFileVersion)
     EXPECT_EQ(Narrow(line), Narrow(expected));
 }
 
+// ---- the logon task ---------------------------------------------------------------------
+
+TEST_F(StartupTest, LogonTask_FirstStart_RunsTheToolTwiceAndRecordsIt)
+{
+    if (!s_program->HasTaskStandIn())
+        GTEST_SKIP() << "the build has no schtasks.exe stand-in (tests/helpers/schtasks.cpp)";
+    // The task starts the program's file name in the short form of its folder.
+    const std::wstring folder = s_program->Folder().Path();
+    wchar_t shortFolder[500] = {};
+    const DWORD length = GetShortPathNameW(folder.c_str(), shortFolder, ARRAYSIZE(shortFolder));
+    const std::wstring taskProgram =
+        (length > 0 && length < ARRAYSIZE(shortFolder) ? std::wstring(shortFolder) : folder) +
+        L"\\VEXRA-by-Teskor.exe";
+    OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof(version);
+    GetVersionExW(&version);
+    const std::wstring create =
+        version.dwMajorVersion >= 6
+            ? L"schtasks.exe /create /sc ONLOGON /delay 0005:00 /tn Vexra_Start /tr \"'" +
+                  taskProgram + L"'\" /RL HIGHEST"
+            : L"schtasks.exe /create /sc ONLOGON  /tn Vexra_Start /tr \"'" + taskProgram +
+                  L"'\" /ru \"System\" ";
+
+    const std::vector<std::wstring> runs = s_program->TaskToolRuns();
+    ASSERT_EQ(runs.size(), 2u) << "runs of schtasks.exe: " << testing::PrintToString(runs);
+    EXPECT_EQ(Narrow(runs[0]), "schtasks.exe /delete /tn Vexra_Start /F");
+    EXPECT_EQ(Narrow(runs[1]), Narrow(create));
+    EXPECT_EQ(ReadProgramValue(L"Schedinfo").value_or(L"(missing)"), L"2");
+}
+
 // ---- what the screen shows -----------------------------------------------------------------
 
 TEST_F(StartupTest, WelcomePage_Screenshot_ShowsTheSkinAndTheButtonFaces)
