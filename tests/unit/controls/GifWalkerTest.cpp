@@ -43,8 +43,9 @@ TEST(GifWalker, BlockLength_EveryKind_MatchesItsLayout)
         WalkAt at(bytes);
         EXPECT_EQ(at.walker.PeekBlockKind(), c.kind) << c.name;
         EXPECT_EQ(at.walker.BlockLength(), c.length) << c.name;
-        if (c.length > 0)
+        if (c.length > 0) {
             EXPECT_EQ(static_cast<int64_t>(c.block.Size()), c.length) << c.name << ": builder and walker disagree";
+        }
     }
 }
 
