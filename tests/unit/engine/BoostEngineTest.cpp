@@ -132,15 +132,6 @@ TEST_F(BoostEngineTest, Cycle_WindowHostingAnotherProcessesChild_BoostsTheHosted
     EXPECT_EQ((std::vector<DWORD>{HOST, HOST, PLUGIN, PLUGIN, HOST, PLUGIN, PLUGIN}), focus);
 }
 
-TEST_F(BoostEngineTest, Cycle_ChildWindowsAllOfItsOwnProcess_BoostsTheWindowsProcess)
-{
-    system.AddChildWindow(windowA, APP_A);
-    system.AddChildWindow(windowA, APP_A);
-    BringToFront(windowA);
-    EXPECT_EQ(APP_A, engine.m_dwBoostedPid);
-    EXPECT_EQ(REALTIME, system.ClassOf(APP_A));
-}
-
 TEST_F(BoostEngineTest, Cycle_ThousandsOfChildWindows_FocusListStaysWithinItsSize)
 {
     for (int i = 0; i < FOCUS_PID_CAPACITY + 200; ++i)

@@ -139,11 +139,3 @@ TEST_F(PriorityControlTest, RestoreAllPriorities_EveryProcessEndsNormal)
         EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), entry.second.priorityClass)
             << "pid " << entry.first;
 }
-
-TEST_F(PriorityControlTest, FocusList_FullList_DropsFurtherIds)
-{
-    for (int i = 0; i < FOCUS_PID_CAPACITY + 10; ++i)
-        AppendFocusPid(static_cast<DWORD>(i + 1));
-    EXPECT_EQ(FOCUS_PID_CAPACITY, g_nFocusPidCount);
-    EXPECT_EQ(static_cast<DWORD>(FOCUS_PID_CAPACITY), g_adwFocusPids[FOCUS_PID_CAPACITY - 1]);
-}

@@ -69,21 +69,6 @@ TEST_F(ProcessIdentityTest, VanishedProcess_LeavesOwnerEmpty)
     EXPECT_TRUE(g_strProcessName.IsEmpty()) << g_strProcessName.GetString();
 }
 
-TEST_F(ProcessIdentityTest, LookupProcessOwner_VanishedProcess_KeepsPreviousStrings)
-{
-    CBoostee app;
-    ASSERT_TRUE(app.Start(boostee, L"vanishing"));
-    const DWORD pid = app.Pid();
-    app.End();
-    ASSERT_TRUE(WaitUntilProcessGone(pid));
-
-    g_strProcessUser = L"earlier";
-    g_strProcessDomain = L"EARLIER";
-    LookupProcessOwner(pid);
-    EXPECT_EQ(L"earlier", std::wstring(g_strProcessUser));
-    EXPECT_EQ(L"EARLIER", std::wstring(g_strProcessDomain));
-}
-
 TEST(FindWtsProcessName, PicksTheEntryOfTheProcessNotTheLast)
 {
     wchar_t system[] = L"System";

@@ -18,20 +18,6 @@ TEST(GetImageStem, NoDotOrNoBackslash_KeepsWholeComponent)
     EXPECT_EQ(u"", GetImageStem(u""));
 }
 
-TEST(IsNamesakeStem, Containment_IsOneWayAndCaseSensitive)
-{
-    EXPECT_TRUE(IsNamesakeStem(u"chrome", u"chrome"));
-    EXPECT_TRUE(IsNamesakeStem(u"chromedriver", u"chrome"));
-    EXPECT_FALSE(IsNamesakeStem(u"chrome", u"chromedriver"));
-    EXPECT_FALSE(IsNamesakeStem(u"Chrome", u"chrome"));
-}
-
-TEST(IsNamesakeStem, EmptyTargetStem_MatchesNothing)
-{
-    EXPECT_FALSE(IsNamesakeStem(u"chrome", u""));
-    EXPECT_FALSE(IsNamesakeStem(u"", u""));
-}
-
 TEST(MakeDisplayName, ProductOrProcessName_CutAtLastBackslashAndFirstDot)
 {
     EXPECT_EQ(u"Editor 2", MakeDisplayName(u"Editor 2.1"));

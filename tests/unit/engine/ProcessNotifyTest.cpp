@@ -297,8 +297,3 @@ TEST(ProcessNotify, ReportRefused_WorkerEndsWithCancelled)
     EXPECT_EQ(1, watcher.calls);
     EXPECT_TRUE(watcher.Stop());
 }
-
-TEST(ProcessNotify, WatchThreadProc_NoObject_Returns87)
-{
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), CProcessNotify::WatchThreadProc(NULL));
-}
