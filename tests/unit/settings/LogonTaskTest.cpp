@@ -98,7 +98,8 @@ protected:
 
 TEST_F(LogonTaskTest, FirstStart_DeletesThenCreatesWithExactCommandLinesAndMarks)
 {
-    OSVERSIONINFOW version = {sizeof(version)};
+    OSVERSIONINFOW version = {};
+    version.dwOSVersionInfoSize = sizeof(version);
     GetVersionExW(&version);
     ASSERT_GE(version.dwMajorVersion, 6u) << "the test prefix reports Windows 7";
 
