@@ -23,7 +23,7 @@ void DisposeFrame(const GifFrameFacts& frame, IGifCanvas& canvas)
         canvas.RestoreSavedArea(frame);
 }
 
-void RunGifFrameLoop(const std::vector<GifFrameFacts>& frames, int& currentFrame,
+void RunGifFrameLoop(const std::vector<GifFrameFacts>& frames, std::atomic<int>& currentFrame,
                      int32_t screenWidth, int32_t screenHeight, IGifCanvas& canvas,
                      const std::atomic<bool>& stopRequested)
 {
@@ -49,9 +49,11 @@ void RunGifFrameLoop(const std::vector<GifFrameFacts>& frames, int& currentFrame
             return;
         DisposeFrame(frame, canvas);
 
-        if (++currentFrame >= frameCount) {
+        if (currentFrame + 1 >= frameCount) {
             currentFrame = 0;
             canvas.ClearRect(0, 0, screenWidth, screenHeight);
+        } else {
+            ++currentFrame;
         }
     }
 }

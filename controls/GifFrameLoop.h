@@ -38,7 +38,8 @@ uint32_t FrameWaitMs(int32_t delay);
 void DisposeFrame(const GifFrameFacts& frame, IGifCanvas& canvas);
 
 // Plays the frames from `currentFrame` until `stopRequested` is set; `currentFrame` is left
-// at the frame that was showing, so a later run continues from there.
-void RunGifFrameLoop(const std::vector<GifFrameFacts>& frames, int& currentFrame,
+// at the frame that was showing, so a later run continues from there. The window's thread
+// may read it while the loop runs.
+void RunGifFrameLoop(const std::vector<GifFrameFacts>& frames, std::atomic<int>& currentFrame,
                      int32_t screenWidth, int32_t screenHeight, IGifCanvas& canvas,
                      const std::atomic<bool>& stopRequested);

@@ -78,7 +78,7 @@ public:
 
     CSize m_sizePicture;
     COLORREF m_clrBackground = RGB(255, 255, 255);
-    int m_nCurrentFrame = 0;
+    std::atomic<int> m_nCurrentFrame{0}; // advanced by the animation thread
 
 protected:
     void OnPaint();

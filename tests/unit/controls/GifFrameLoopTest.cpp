@@ -59,7 +59,7 @@ GifFrameFacts Frame(int32_t left, int32_t top, int32_t width, int32_t height, in
     return f;
 }
 
-std::string PlayFrames(const std::vector<GifFrameFacts>& frames, int& current, int waits, size_t unrenderable = size_t(-1))
+std::string PlayFrames(const std::vector<GifFrameFacts>& frames, std::atomic<int>& current, int waits, size_t unrenderable = size_t(-1))
 {
     std::atomic<bool> stop{false};
     CRecordingCanvas canvas(stop, waits);
@@ -87,20 +87,20 @@ TEST(GifFrameLoop, Disposals_ClearRestoreOrLeaveTheFrame)
     // under it (3); at the wrap the whole picture is cleared before frame 0 comes again.
     const std::vector<GifFrameFacts> frames = {Frame(0, 0, 30, 20, 0, 1), Frame(3, 4, 5, 6, 50, 2),
                                                Frame(7, 1, 2, 3, 100, 3)};
-    int current = 0;
+    std::atomic<int> current{0};
     EXPECT_EQ(PlayFrames(frames, current, 4),
               "render 0; invalidate; wait 100; "
               "render 1; invalidate; wait 500; clear 3,4,8,10; "
               "save 7,1; render 2; invalidate; wait 1000; restore 7,1; clear 0,0,30,20; "
               "render 0; invalidate; wait 100");
-    EXPECT_EQ(current, 0) << "stopped during frame 0's wait";
+    EXPECT_EQ(current.load(), 0) << "stopped during frame 0's wait";
 }
 
 TEST(GifFrameLoop, WrapAround_ClearsWholePictureWhateverTheLastDisposal)
 {
     for (int32_t lastDisposal : {0, 1, 2, 4, 7}) {
         const std::vector<GifFrameFacts> frames = {Frame(0, 0, 30, 20, 10, 1), Frame(1, 1, 2, 2, 10, lastDisposal)};
-        int current = 1;
+        std::atomic<int> current{1};
         const std::string steps = PlayFrames(frames, current, 2);
         const std::string disposed = lastDisposal == 2 ? "clear 1,1,3,3; " : "";
         EXPECT_EQ(steps, disposed + "render 1; invalidate; wait 100; " + disposed +
@@ -112,9 +112,9 @@ TEST(GifFrameLoop, WrapAround_ClearsWholePictureWhateverTheLastDisposal)
 TEST(GifFrameLoop, StopDuringWait_KeepsFrameAndNextRunDisposesItFirst)
 {
     const std::vector<GifFrameFacts> frames = {Frame(0, 0, 30, 20, 20, 1), Frame(2, 2, 4, 4, 20, 2)};
-    int current = 0;
+    std::atomic<int> current{0};
     PlayFrames(frames, current, 2);
-    EXPECT_EQ(current, 1);
+    EXPECT_EQ(current.load(), 1);
     // The next Play continues with the frame that was showing, after disposing it.
     EXPECT_EQ(PlayFrames(frames, current, 1), "clear 2,2,6,6; render 1; invalidate; wait 200");
 }
@@ -122,8 +122,8 @@ TEST(GifFrameLoop, StopDuringWait_KeepsFrameAndNextRunDisposesItFirst)
 TEST(GifFrameLoop, FailedRender_IsNotInvalidated_AndOutOfRangeIndexStartsOver)
 {
     const std::vector<GifFrameFacts> frames = {Frame(0, 0, 30, 20, 0, 0), Frame(0, 0, 30, 20, 0, 0)};
-    int current = 7;
+    std::atomic<int> current{7};
     EXPECT_EQ(PlayFrames(frames, current, 2, 1), "render 0; invalidate; wait 100; render 1; wait 100");
-    int none = 0;
+    std::atomic<int> none{0};
     EXPECT_EQ(PlayFrames({}, none, 1), "");
 }
