@@ -14,7 +14,10 @@ class CDialogBoostView : public IBoostView
 public:
     typedef std::function<void(const CString& line1, const CString& line2)> PopupHandler;
 
-    explicit CDialogBoostView(HWND hDialog) : m_hDialog(hDialog) {}
+    // The dialog's window exists only from its initialisation on: a view made with the
+    // dialog object gets its window then.
+    explicit CDialogBoostView(HWND hDialog = NULL) : m_hDialog(hDialog) {}
+    void SetDialogWindow(HWND hDialog) { m_hDialog = hDialog; }
 
     // The announcement popup plugs in here: the dialog hands over what shows it.
     // Until a handler is set, announcements only update the focus label.
