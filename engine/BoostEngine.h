@@ -31,8 +31,6 @@ public:
     // "Exit": every process back to the normal class.
     void RestoreAllPriorities();
 
-    CPriorityControl& Priorities() { return m_priority; }
-
     // The engine's state; the dialog sets m_dwBoostedPid, m_strUserName and
     // m_bEngineStarted.
     BYTE m_bCycleBusy;                 // a cycle is running; a re-entered cycle returns

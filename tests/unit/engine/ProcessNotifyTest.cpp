@@ -1,6 +1,7 @@
 // The start watcher against real processes under Wine: what it reports, with which
 // message, in which order, and how it stops.
 #include "Boostee.h"
+#include "WatcherProbe.h"
 
 #include "engine/ProcessNotify.h"
 
@@ -9,96 +10,11 @@
 
 #include <algorithm>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 namespace
 {
-struct Report
-{
-    UINT message;
-    DWORD pid;
-    LPARAM lParam;
-};
-
-// A message-only window that records the watcher's reports, and the pump that lets
-// them in (SendMessageW from the worker is delivered while this thread pumps).
-class ReportWindow
-{
-public:
-    ReportWindow()
-    {
-        WNDCLASSW windowClass = {};
-        windowClass.lpfnWndProc = Proc;
-        windowClass.hInstance = GetModuleHandleW(NULL);
-        windowClass.lpszClassName = L"VexraReportWindow";
-        RegisterClassW(&windowClass);
-        m_hWnd = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0,
-                                 HWND_MESSAGE, NULL, windowClass.hInstance, this);
-    }
-    ~ReportWindow() { Destroy(); }
-
-    HWND Handle() const { return m_hWnd; }
-
-    // The watcher's worker may be blocked sending to us: destroy the window before
-    // stopping it, as the dialog does.
-    void Destroy()
-    {
-        if (m_hWnd != NULL)
-            DestroyWindow(m_hWnd);
-        m_hWnd = NULL;
-    }
-
-    template <typename Done>
-    bool PumpUntil(Done done, DWORD timeoutMs = 20000)
-    {
-        return PollUntil([&] {
-            MSG message;
-            while (PeekMessageW(&message, NULL, 0, 0, PM_REMOVE))
-                DispatchMessageW(&message);
-            return done();
-        }, timeoutMs);
-    }
-
-    bool Has(UINT message, DWORD pid) const { return Count(message, pid) > 0; }
-    int Count(UINT message, DWORD pid) const
-    {
-        return static_cast<int>(std::count_if(reports.begin(), reports.end(),
-            [&](const Report& r) { return r.message == message && r.pid == pid; }));
-    }
-    std::vector<DWORD> PidsOf(UINT message) const
-    {
-        std::vector<DWORD> pids;
-        for (const Report& r : reports)
-        {
-            if (r.message == message)
-                pids.push_back(r.pid);
-        }
-        return pids;
-    }
-
-    std::vector<Report> reports;
-
-private:
-    static LRESULT CALLBACK Proc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
-    {
-        if (message == WM_NCCREATE)
-        {
-            auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-            SetWindowLongPtrW(hWnd, GWLP_USERDATA,
-                              reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        }
-        auto* self = reinterpret_cast<ReportWindow*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
-        if (self != nullptr && (message == WM_PROCESS_PRESENT || message == WM_PROCESS_STARTED))
-        {
-            self->reports.push_back({message, static_cast<DWORD>(wParam), lParam});
-            return 0;
-        }
-        return DefWindowProcW(hWnd, message, wParam, lParam);
-    }
-
-    HWND m_hWnd = NULL;
-};
-
 class ProcessNotifyTest : public testing::Test
 {
 protected:
@@ -120,7 +36,7 @@ DWORD WINAPI StopOnOtherThread(LPVOID watcher)
 }
 
 // Records every difference the worker finds, and sends the reports as usual.
-class RecordingNotify : public CProcessNotify
+class RecordingNotify : public CObservableNotify
 {
 public:
     ~RecordingNotify() override { Stop(); }
@@ -133,10 +49,6 @@ public:
         }
         return CProcessNotify::OnProcessChange(pid, started);
     }
-
-    // The worker has begun its second pass: everything it reports from now on started
-    // after the first one.
-    bool FirstPassDone() const { return *static_cast<const volatile BOOL*>(&m_bFirstPassDone) != FALSE; }
 
     bool Saw(DWORD pid, BOOL started)
     {
