@@ -51,8 +51,13 @@ BOOL CDialog::CreateFromTemplate(LPCDLGTEMPLATE lpTemplate, HWND hWndOwner)
     HWND hWnd = ::CreateDialogIndirectParamW(AfxGetResourceHandle(), lpTemplate, hWndOwner,
                                              &FrameworkDialogProc, 0);
     CWndInternals::EndCreation(this);
-    if (!hWnd || m_hWnd != hWnd)
+    if (!hWnd)
         return FALSE;
+    if (m_hWnd != hWnd)
+    {
+        ::DestroyWindow(hWnd);  // created, but never reached its object
+        return FALSE;
+    }
     CWndInternals::MarkCreatedByFramework(this);
     return TRUE;
 }

@@ -70,7 +70,13 @@ public:
     int Replace(LPCWSTR pszOld, LPCWSTR pszNew);
 
     wchar_t GetAt(int iChar) const;
-    wchar_t operator[](int iChar) const { return GetAt(iChar); }
+    // Any integer index (also size_t), so the call never competes with indexing the
+    // LPCWSTR conversion.
+    template <typename TIndex, typename = std::enable_if_t<std::is_integral_v<TIndex>>>
+    wchar_t operator[](TIndex iChar) const
+    {
+        return GetAt(static_cast<int>(iChar));
+    }
 
     // Room for at least nMinBufLength characters plus a terminating null; the text is
     // unchanged until ReleaseBuffer, which takes the length up to the first null when
@@ -85,7 +91,12 @@ private:
     static LPCWSTR PassVararg(const CString& s) { return s.GetString(); }
     template <typename T,
               typename = std::enable_if_t<!std::is_base_of_v<CString, std::decay_t<T>>>>
-    static T&& PassVararg(T&& value) { return std::forward<T>(value); }
+    static T&& PassVararg(T&& value)
+    {
+        static_assert(!std::is_class_v<std::decay_t<T>>,
+                      "pass text to Format as LPCWSTR or CString, not as an object");
+        return std::forward<T>(value);
+    }
 
     void FormatRaw(LPCWSTR pszFormat, ...);
     void AppendFormatRaw(LPCWSTR pszFormat, ...);
