@@ -297,20 +297,6 @@ TEST_F(BoostEngineTest, Announce_ThreeStartedSecondToFront_AnnouncesSecondAndFor
     EXPECT_EQ(404u, engine.m_dwLastStartedPid);
 }
 
-TEST_F(BoostEngineTest, Announce_StartedAppHostedInForegroundWindow_IsAnnounced)
-{
-    engine.m_bEngineStarted = TRUE;
-    system.AddProcess(HOST, L"\\Device\\HarddiskVolume2\\Apps\\host.exe");
-    const DWORD hosted = StartApp(PLUGIN, L"\\Device\\HarddiskVolume2\\Apps\\viewer.exe");
-    HWND hostWindow = system.AddWindow(HOST);
-    system.AddChildWindow(hostWindow, hosted);
-
-    BringToFront(hostWindow);
-
-    ASSERT_EQ(1u, view.popups.size());
-    EXPECT_EQ(L"VIEWER is now", view.popups[0].first);
-}
-
 TEST_F(BoostEngineTest, Announce_ProductNameAndLongNames_AreCut)
 {
     engine.m_bEngineStarted = TRUE;

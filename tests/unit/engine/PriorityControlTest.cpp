@@ -52,14 +52,6 @@ TEST_F(PriorityControlTest, SetProcessPriorityMode_EachMode_GivesItsClass)
     }
 }
 
-TEST_F(PriorityControlTest, SetProcessPriorityMode_ProcessGoneOrProtected_ReturnsZero)
-{
-    EXPECT_FALSE(control.SetProcessPriorityMode(999, PRIORITY_BOOST));
-    system.processes[NOTEPAD].openable = false;
-    EXPECT_FALSE(control.SetProcessPriorityMode(NOTEPAD, PRIORITY_BOOST));
-    EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), system.ClassOf(NOTEPAD));
-}
-
 TEST_F(PriorityControlTest, ApplyPriorityToNamesakes_Chrome_RaisesEveryChromeAndChromedriver)
 {
     EXPECT_EQ(0, control.ApplyPriorityToNamesakes(CHROME, PRIORITY_BOOST));
@@ -71,15 +63,6 @@ TEST_F(PriorityControlTest, ApplyPriorityToNamesakes_Chrome_RaisesEveryChromeAnd
     EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), system.ClassOf(FakeProcessSystem::OWN_PID));
     // The target first, then every namesake boosted, in list order (itself again).
     EXPECT_EQ((std::vector<DWORD>{CHROME, CHROME, DRIVER, CHROME_2}), FocusList());
-}
-
-TEST_F(PriorityControlTest, ApplyPriorityToNamesakes_Chromedriver_LeavesChromeAlone)
-{
-    control.ApplyPriorityToNamesakes(DRIVER, PRIORITY_BOOST);
-
-    EXPECT_EQ(static_cast<DWORD>(REALTIME_PRIORITY_CLASS), system.ClassOf(DRIVER));
-    EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), system.ClassOf(CHROME));
-    EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), system.ClassOf(CHROME_2));
 }
 
 TEST_F(PriorityControlTest, ApplyPriorityToNamesakes_Demote_LowersNamesakesWithoutTouchingFocusList)
@@ -124,18 +107,4 @@ TEST_F(PriorityControlTest, ApplyPriorityToNamesakes_SkipsIdleIdAndUnopenableNam
     EXPECT_EQ(0, system.ChangesOf(0));
     EXPECT_EQ(0, system.ChangesOf(CHROME_2));
     EXPECT_EQ(static_cast<DWORD>(REALTIME_PRIORITY_CLASS), system.ClassOf(DRIVER));
-}
-
-TEST_F(PriorityControlTest, RestoreAllPriorities_EveryProcessEndsNormal)
-{
-    system.processes[NOTEPAD].priorityClass = HIGH_PRIORITY_CLASS;
-    system.processes[CHROME].priorityClass = REALTIME_PRIORITY_CLASS;
-    system.processes[DRIVER].priorityClass = BELOW_NORMAL_PRIORITY_CLASS;
-    system.processes[FakeProcessSystem::OWN_PID].priorityClass = REALTIME_PRIORITY_CLASS;
-
-    control.RestoreAllPriorities();
-
-    for (const auto& entry : system.processes)
-        EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), entry.second.priorityClass)
-            << "pid " << entry.first;
 }
