@@ -15,21 +15,6 @@ std::vector<DWORD> Contents(const CArray<DWORD, DWORD>& array)
 
 }  // namespace
 
-TEST(CArrayEdges, AddAndIndex)
-{
-    CArray<DWORD, DWORD> pids;
-    EXPECT_TRUE(pids.IsEmpty());
-    EXPECT_EQ(nullptr, pids.GetData());
-    EXPECT_EQ(0, pids.Add(4));
-    EXPECT_EQ(1, pids.Add(8));
-    pids[1] = 9;
-    pids.SetAt(0, 5);
-    pids.ElementAt(0) += 1;
-    EXPECT_EQ((std::vector<DWORD>{ 6, 9 }), Contents(pids));
-    EXPECT_EQ(2, pids.GetCount());
-    EXPECT_EQ(6u, pids.GetData()[0]);
-}
-
 TEST(CArrayEdges, SetSize_GrowsWithZeroesAndShrinks)
 {
     CArray<DWORD, DWORD> values;
@@ -80,16 +65,3 @@ TEST(CArrayEdges, InsertAt_ElementOfTheSameArray)
         EXPECT_STREQ(L"first", names[i]);
 }
 
-TEST(CStringArrayCopies, ElementsAreIndependentValues)
-{
-    CStringArray facts;
-    CString name(L"PC-1");
-    facts.Add(name);
-    facts.Add(L"Windows 7");
-    name = L"changed";
-    CStringArray copy = facts;
-    copy[0] = L"other";
-    EXPECT_STREQ(L"PC-1", facts.GetAt(0));
-    EXPECT_STREQ(L"Windows 7", facts[1]);
-    EXPECT_STREQ(L"other", copy[0]);
-}

@@ -73,20 +73,6 @@ TEST(GdiOwnership, MemoryDC_IsDeletedWithItsObject)
     EXPECT_EQ(0u, ::GetObjectType(hDC));
 }
 
-TEST(GdiOwnership, FillSolidRect_KeepsTheBackgroundColour)
-{
-    CDC memDC;
-    ASSERT_TRUE(memDC.CreateCompatibleDC(nullptr));
-    CBitmap bitmap;
-    ASSERT_TRUE(bitmap.CreateCompatibleBitmap(nullptr, 4, 4));  // screen-compatible: colour
-    CBitmap* pPrevious = memDC.SelectObject(&bitmap);
-    memDC.SetBkColor(RGB(0, 0, 255));
-    memDC.FillSolidRect(0, 0, 4, 4, RGB(255, 0, 0));
-    EXPECT_EQ(RGB(255, 0, 0), ::GetPixel(memDC, 2, 2));
-    EXPECT_EQ(RGB(0, 0, 255), ::GetBkColor(memDC));
-    memDC.SelectObject(pPrevious);
-}
-
 TEST(MenuOwnership, MenuIsDestroyedWithItsObjectUnlessDetached)
 {
     HMENU hDestroyed;

@@ -157,14 +157,3 @@ TEST_F(MessageMapTest, PermanentMap_IsReadableFromAnotherThread)
     EXPECT_EQ(nullptr, pUnknown);
 }
 
-TEST_F(MessageMapTest, FromHandle_GivesTemporaryWrapperForForeignWindows)
-{
-    HWND hDesktop = ::GetDesktopWindow();
-    CWnd* pTemp = CWnd::FromHandle(hDesktop);
-    ASSERT_NE(nullptr, pTemp);
-    EXPECT_EQ(hDesktop, pTemp->m_hWnd);
-    EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hDesktop));
-    EXPECT_EQ(&m_dlg, CWnd::FromHandle(m_dlg.m_hWnd));
-    AfxDeleteTempObjects();  // the desktop window is not touched by it
-    EXPECT_TRUE(::IsWindow(hDesktop));
-}
