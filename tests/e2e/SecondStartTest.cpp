@@ -73,7 +73,7 @@ TEST_F(SecondStartTest, SecondStart_WhileWindowShown_EndsAndBringsTheFirstToTheF
     DecoyWindow decoy;
     ASSERT_TRUE(decoy.BringToFront());
 
-    RunSecondInstance();
+    ASSERT_NO_FATAL_FAILURE(RunSecondInstance());
     ExpectFirstInstanceInFront();
 }
 
@@ -86,7 +86,7 @@ TEST_F(SecondStartTest, SecondStart_WhileWindowHidden_ShowsTheFirstInTheFront)
     DecoyWindow decoy;
     ASSERT_TRUE(decoy.BringToFront());
 
-    RunSecondInstance();
+    ASSERT_NO_FATAL_FAILURE(RunSecondInstance());
     ExpectFirstInstanceInFront();
 }
 
@@ -98,7 +98,7 @@ TEST_F(SecondStartTest, SecondStart_WhileWindowMinimized_RestoresTheFirst)
     DecoyWindow decoy;
     ASSERT_TRUE(decoy.BringToFront());
 
-    RunSecondInstance();
+    ASSERT_NO_FATAL_FAILURE(RunSecondInstance());
     ExpectFirstInstanceInFront();
 
     RECT window{};

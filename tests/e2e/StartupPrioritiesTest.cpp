@@ -63,10 +63,10 @@ protected:
 TEST_F(StartupPrioritiesTest, RunningProcesses_WhenTheWindowOpens_AreDemotedAndTheProgramRaised)
 {
     ChildProcess present;
-    StartApplication(L"present.exe", present);
+    ASSERT_NO_FATAL_FAILURE(StartApplication(L"present.exe", present));
     ASSERT_EQ(present.PriorityClass(), static_cast<DWORD>(NORMAL_PRIORITY_CLASS));
 
-    StartProgram();
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
     const DWORD programId = m_program->Process().Id();
     // The program walks the processes it found in ascending id order, raising itself before
     // lowering each one, its own included: it ends raised unless its own id came last.
@@ -86,14 +86,14 @@ TEST_F(StartupPrioritiesTest, RunningProcesses_WhenTheWindowOpens_AreDemotedAndT
 TEST_F(StartupPrioritiesTest, ProcessStartedLater_BeforeStartIsPressed_KeepsItsClass)
 {
     ChildProcess present;
-    StartApplication(L"present.exe", present);
-    StartProgram();
+    ASSERT_NO_FATAL_FAILURE(StartApplication(L"present.exe", present));
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
     // Once the process that was there is lowered, the program has seen the first list.
     ASSERT_TRUE(WaitUntil([&] { return present.PriorityClass() == BELOW_NORMAL_PRIORITY_CLASS; },
                           kDeadline, "the first pass over the running processes"));
 
     ChildProcess later;
-    StartApplication(L"later.exe", later);
+    ASSERT_NO_FATAL_FAILURE(StartApplication(L"later.exe", later));
     EXPECT_TRUE(HoldsFor([&] { return later.PriorityClass() == NORMAL_PRIORITY_CLASS; },
                          Milliseconds{1500}, "the application started later stays NORMAL"))
         << "its class: " << PriorityClassName(later.PriorityClass());

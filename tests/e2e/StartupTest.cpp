@@ -2,153 +2,18 @@
 // Welcome page with its controls, and the skin and button faces really drawn. One start
 // serves every test of the suite, since they only read.
 #include "Harness.h"
+#include "MainWindowLayout.h"
 #include "ProgramResources.h"
+#include "SkinCheck.h"
 
 #include "res/resource.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <memory>
-#include <set>
 
 namespace e2e {
 namespace {
-
-enum class Page { All, Welcome, Tabs, Engine, System };
-
-struct Place {
-    int x, y, width, height;
-};
-
-struct ControlSpec {
-    int id;
-    Page page;
-    Place place;
-    const wchar_t* text;  // nullptr: not a text control, or checked by its own test
-};
-
-// Every control of the main window: where it sits, on which page it shows, what it says
-// before any page command runs.
-const ControlSpec kControls[] = {
-    {IDC_CONTACT, Page::All, {740, 4, 24, 24}, nullptr},
-    {IDC_CLOSE, Page::All, {772, 4, 24, 24}, nullptr},
-    {IDC_START, Page::Welcome, {336, 370, 250, 38}, nullptr},
-    {IDC_WELCOME, Page::Welcome, {391, 43, 165, 33}, L"WELCOME"},
-    {IDC_SLOGAN, Page::Welcome, {300, 115, 340, 33}, L"Vexra Boost Your Applications"},
-    {IDC_VERSION, Page::All, {195, 428, 320, 19}, nullptr},
-    {IDC_PRODUCT_YEAR, Page::All, {719, 428, 75, 19}, L"Vexra,2018"},
-    {IDC_WELCOME_ANIMATION, Page::Welcome, {335, 161, 291, 175}, nullptr},
-    {IDC_TAB_ENGINE, Page::Tabs, {30, 177, 152, 52}, nullptr},
-    {IDC_TAB_SYSTEM, Page::Tabs, {30, 232, 152, 52}, nullptr},
-    {IDC_SYSTEM_ICON, Page::System, {208, 8, 64, 54}, nullptr},
-    {IDC_SYSTEM_TITLE, Page::System, {277, 25, 277, 36}, L"System Information :"},
-    {IDC_SYSTEM_COMPUTER_LABEL, Page::System, {225, 125, 150, 19}, L"Computer Name:"},
-    {IDC_SYSTEM_COMPUTER_VALUE, Page::System, {378, 125, 410, 19}, L"A"},
-    {IDC_SYSTEM_EDITION_LABEL, Page::System, {225, 175, 150, 19}, L"Windows Edition:"},
-    {IDC_SYSTEM_EDITION_VALUE, Page::System, {378, 175, 410, 19}, L"A"},
-    {IDC_SYSTEM_PROCESSOR_LABEL, Page::System, {225, 225, 92, 19}, L"Processor:"},
-    {IDC_SYSTEM_PROCESSOR_VALUE, Page::System, {320, 225, 410, 19}, L"A"},
-    {IDC_SYSTEM_MEMORY_LABEL, Page::System, {225, 275, 225, 19}, L"Installed Memory (RAM:)"},
-    {IDC_SYSTEM_MEMORY_VALUE, Page::System, {453, 275, 410, 19}, L"A"},
-    {IDC_SYSTEM_TYPE_LABEL, Page::System, {225, 325, 110, 19}, L"System Type:"},
-    {IDC_SYSTEM_TYPE_VALUE, Page::System, {338, 325, 410, 19}, L"A"},
-    {IDC_ENGINE_ICON, Page::Engine, {208, 13, 64, 54}, nullptr},
-    {IDC_ENGINE_TITLE, Page::Engine, {277, 28, 290, 36}, L"Vexra Engine Status:"},
-    {IDC_ENGINE_STATUS, Page::Engine, {570, 28, 250, 36}, L"Processing"},
-    {IDC_ENGINE_CPU_LABEL, Page::Engine, {309, 104, 68, 32}, L"CPU"},
-    {IDC_ENGINE_MEMORY_LABEL, Page::Engine, {555, 104, 155, 32}, L"MEMORY"},
-    {IDC_CPU_GAUGE, Page::Engine, {305, 156, 76, 76}, nullptr},
-    {IDC_MEMORY_GAUGE, Page::Engine, {578, 168, 88, 58}, nullptr},
-    {IDC_ENGINE_CPU_USAGE, Page::Engine, {301, 255, 106, 32}, L"Usage:50%"},
-    {IDC_ENGINE_MEMORY_USAGE, Page::Engine, {578, 255, 106, 32}, L"Usage:50%"},
-    {IDC_ENGINE_PROCESS_LABEL, Page::Engine, {290, 326, 240, 32}, L"Number of Running Process:"},
-    {IDC_ENGINE_PROCESS_COUNT, Page::Engine, {533, 326, 106, 32}, L"0"},
-    {IDC_ENGINE_FOCUS_LABEL, Page::Engine, {290, 360, 110, 32}, L"Focus on:"},
-    {IDC_ENGINE_FOCUS_VALUE, Page::Engine, {403, 360, 256, 32}, L"Do something..."},
-};
-
-bool ShownOnWelcomePage(Page page)
-{
-    return page == Page::All || page == Page::Welcome;
-}
-
-RECT ToRect(const Place& place)
-{
-    return {place.x, place.y, place.x + place.width, place.y + place.height};
-}
-
-bool Contains(const RECT& rect, int x, int y)
-{
-    return x >= rect.left && x < rect.right && y >= rect.top && y < rect.bottom;
-}
-
-std::vector<HWND> DirectChildrenOf(HWND parent)
-{
-    std::vector<HWND> children;
-    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        children.push_back(child);
-    return children;
-}
-
-bool IsNear(COLORREF a, COLORREF b, int tolerance)
-{
-    return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance &&
-           std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
-           std::abs(GetBValue(a) - GetBValue(b)) <= tolerance;
-}
-
-// Share of the sampled client pixels outside every visible control that show the skin
-// bitmap's pixel at the same place.
-double ShareMatchingSkin(const ScreenImage& screen, const BitmapPixels& skin,
-                         const std::vector<RECT>& visibleControls)
-{
-    size_t compared = 0;
-    size_t matching = 0;
-    for (int y = 0; y < skin.height; y += 3) {
-        for (int x = 0; x < skin.width; x += 3) {
-            const bool covered = std::any_of(visibleControls.begin(), visibleControls.end(),
-                                             [&](const RECT& r) { return Contains(r, x, y); });
-            if (covered)
-                continue;
-            ++compared;
-            const COLORREF shown = screen.ColorAtClient(x, y);
-            const COLORREF expected = skin.At(x, y);
-            if (shown != CLR_INVALID && IsNear(shown, expected, 3))
-                ++matching;
-        }
-    }
-    return compared ? static_cast<double>(matching) / compared : 0.0;
-}
-
-COLORREF Blend(COLORREF over, COLORREF under, int alpha)
-{
-    auto channel = [&](int top, int bottom) { return (top * alpha + bottom * (255 - alpha)) / 255; };
-    return RGB(channel(GetRValue(over), GetRValue(under)), channel(GetGValue(over), GetGValue(under)),
-               channel(GetBValue(over), GetBValue(under)));
-}
-
-// Of the pixels of `button` where `image` alpha-blended over the skin looks different from
-// the bare skin, the share that show it. The image is drawn one pixel right of and below
-// the button's corner, as the image buttons place their faces (the first row and column
-// keep the skin).
-double ShareShowingFace(const ScreenImage& screen, const BitmapPixels& skin,
-                        const BitmapPixels& image, const RECT& button)
-{
-    size_t telling = 0;
-    size_t matching = 0;
-    for (int y = 1; y < button.bottom - button.top && y - 1 < image.height; ++y) {
-        for (int x = 1; x < button.right - button.left && x - 1 < image.width; ++x) {
-            const COLORREF under = skin.At(button.left + x, button.top + y);
-            const COLORREF expected = Blend(image.At(x - 1, y - 1), under, image.Alpha(x - 1, y - 1));
-            if (IsNear(expected, under, 24))
-                continue;  // the bare skin would pass here too
-            ++telling;
-            if (IsNear(screen.ColorAtClient(button.left + x, button.top + y), expected, 12))
-                ++matching;
-        }
-    }
-    return telling ? static_cast<double>(matching) / telling : 0.0;
-}
 
 // One program start for the whole suite.
 class StartupTest : public testing::Test {
@@ -235,31 +100,14 @@ TEST_F(StartupTest, MainWindow_AfterStart_IsTheProgramsOnlyVisibleWindow)
 
 TEST_F(StartupTest, WelcomePage_AfterStart_ShowsExactlyTheWelcomeAndCommonControls)
 {
-    std::set<int> expectedShown;
-    for (const ControlSpec& spec : kControls) {
-        const ControlState control = ReadControl(m_window, spec.id);
-        ASSERT_TRUE(control.exists) << "control " << spec.id << " is missing";
-        EXPECT_EQ(control.shown, ShownOnWelcomePage(spec.page))
-            << "control " << spec.id << " (\"" << Narrow(control.text) << "\") is "
-            << (control.shown ? "shown" : "hidden");
-        if (ShownOnWelcomePage(spec.page))
-            expectedShown.insert(spec.id);
-    }
-    // Nothing else of the window may show either.
-    for (HWND child : DirectChildrenOf(m_window)) {
-        const int id = GetDlgCtrlID(child);
-        if (IsWindowVisible(child)) {
-            EXPECT_TRUE(expectedShown.count(id))
-                << "unexpected visible child " << id << " of class " << Narrow(ClassNameOf(child));
-        }
-    }
+    EXPECT_TRUE(ShowsExactlyPage(m_window, kWelcomePage));
 }
 
 TEST_F(StartupTest, Controls_AfterStart_CarryTheirInitialTexts)
 {
     // Hidden pages included: their texts are set once at start-up, so a mixed-up id shows
     // here long before anyone opens that page.
-    for (const ControlSpec& spec : kControls) {
+    for (const ControlSpec& spec : kMainWindowControls) {
         if (!spec.text)
             continue;
         EXPECT_EQ(Narrow(ReadControl(m_window, spec.id).text), Narrow(spec.text))
@@ -270,7 +118,7 @@ TEST_F(StartupTest, Controls_AfterStart_CarryTheirInitialTexts)
 TEST_F(StartupTest, Controls_AfterStart_SitAtTheirPlaces)
 {
     ProgramResources resources(s_program->ExePath());
-    for (const ControlSpec& spec : kControls) {
+    for (const ControlSpec& spec : kMainWindowControls) {
         RECT expected = ToRect(spec.place);
         // The animation box takes the size of its animation once that has loaded.
         if (spec.id == IDC_WELCOME_ANIMATION) {
@@ -356,15 +204,7 @@ TEST_F(StartupTest, WelcomePage_Screenshot_ShowsTheSkinAndTheButtonFaces)
         face.image = resources.Png(face.imageId);
         ASSERT_TRUE(face.image) << "cannot decode PNG " << face.imageId;
     }
-    std::vector<RECT> visibleControls;
-    for (const ControlSpec& spec : kControls) {
-        const ControlState control = ReadControl(m_window, spec.id);
-        if (control.shown) {
-            RECT around = control.rect;
-            InflateRect(&around, 2, 2);
-            visibleControls.push_back(around);
-        }
-    }
+    const std::vector<RECT> visibleControls = VisibleControlRects(m_window, 2);
     ParkMouseCursor();
 
     // Painting goes on after the window shows (faces are composed on their first paint):

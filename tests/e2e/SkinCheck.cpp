@@ -1,0 +1,70 @@
+#include "SkinCheck.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace e2e {
+namespace {
+
+bool Contains(const RECT& rect, int x, int y)
+{
+    return x >= rect.left && x < rect.right && y >= rect.top && y < rect.bottom;
+}
+
+}  // namespace
+
+bool IsNear(COLORREF a, COLORREF b, int tolerance)
+{
+    return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance &&
+           std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
+           std::abs(GetBValue(a) - GetBValue(b)) <= tolerance;
+}
+
+double ShareMatchingSkin(const ScreenImage& screen, const BitmapPixels& skin,
+                         const std::vector<RECT>& covered)
+{
+    size_t compared = 0;
+    size_t matching = 0;
+    for (int y = 0; y < skin.height; y += 3) {
+        for (int x = 0; x < skin.width; x += 3) {
+            const bool hidden = std::any_of(covered.begin(), covered.end(),
+                                             [&](const RECT& r) { return Contains(r, x, y); });
+            if (hidden)
+                continue;
+            ++compared;
+            const COLORREF shown = screen.ColorAtClient(x, y);
+            const COLORREF expected = skin.At(x, y);
+            if (shown != CLR_INVALID && IsNear(shown, expected, 3))
+                ++matching;
+        }
+    }
+    return compared ? static_cast<double>(matching) / compared : 0.0;
+}
+
+COLORREF Blend(COLORREF over, COLORREF under, int alpha)
+{
+    auto channel = [&](int top, int bottom) { return (top * alpha + bottom * (255 - alpha)) / 255; };
+    return RGB(channel(GetRValue(over), GetRValue(under)), channel(GetGValue(over), GetGValue(under)),
+               channel(GetBValue(over), GetBValue(under)));
+}
+
+double ShareShowingFace(const ScreenImage& screen, const BitmapPixels& skin,
+                        const BitmapPixels& image, const RECT& button)
+{
+    size_t telling = 0;
+    size_t matching = 0;
+    for (int y = 1; y < button.bottom - button.top && y - 1 < image.height; ++y) {
+        for (int x = 1; x < button.right - button.left && x - 1 < image.width; ++x) {
+            const COLORREF under = skin.At(button.left + x, button.top + y);
+            const COLORREF expected = Blend(image.At(x - 1, y - 1), under, image.Alpha(x - 1, y - 1));
+            if (IsNear(expected, under, 24))
+                continue;  // the bare skin would pass here too
+            ++telling;
+            if (IsNear(screen.ColorAtClient(button.left + x, button.top + y), expected, 12))
+                ++matching;
+        }
+    }
+    return telling ? static_cast<double>(matching) / telling : 0.0;
+}
+
+}  // namespace e2e
