@@ -1,0 +1,125 @@
+// The engine at work once Start is pressed, against real processes: an application the
+// user starts runs at real-time at once and is announced when it comes to the front, the
+// one before it drops to below-normal, and the application in front carries its namesakes
+// with it.
+#include "Harness.h"
+#include "MainWindowLayout.h"
+
+#include "res/resource.h"
+
+#include <memory>
+
+namespace e2e {
+namespace {
+
+class EngineTest : public ProgramTest {
+protected:
+    void SetUp() override
+    {
+        ProgramTest::SetUp();
+        if (!FileExists(HelperPath(L"boostee")))
+            GTEST_SKIP() << "the build has no boostee.exe helper (tests/helpers/boostee.cpp)";
+        MarkLogonTaskDone();
+        m_program = std::make_unique<ProgramUnderTest>();
+        ASSERT_TRUE(m_program->Start());
+        ASSERT_TRUE(m_program->WaitForMainWindow());
+        m_window = m_program->MainWindow();
+        ASSERT_TRUE(ClickControl(m_window, IDC_START, ClickMethod::Mouse));
+        ASSERT_TRUE(WaitUntil([&] { return static_cast<bool>(ShowsExactlyPage(m_window, kEnginePage)); },
+                              kDeadline, "the Engine page after Start"));
+    }
+
+    void TearDown() override
+    {
+        m_program.reset();
+        ProgramTest::TearDown();
+    }
+
+    // Starts a copy of the windowed helper as `name` and returns its window.
+    HWND StartApplication(const std::wstring& name, ChildProcess& process)
+    {
+        std::wstring failure;
+        EXPECT_TRUE(StartHelperAs(L"boostee", name, m_folder.Path(), name, process, &failure))
+            << Narrow(failure);
+        HWND window = nullptr;
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                for (HWND candidate : TopLevelWindowsOf(process.Id()))
+                    if (IsWindowVisible(candidate))
+                        window = candidate;
+                return window != nullptr;
+            },
+            kDeadline, "the window of " + Narrow(name)));
+        return window;
+    }
+
+    static testing::AssertionResult WaitForClass(const ChildProcess& process, DWORD priorityClass,
+                                                 const char* who)
+    {
+        testing::AssertionResult reached = WaitUntil(
+            [&] { return process.PriorityClass() == priorityClass; }, kDeadline,
+            std::string(who) + " to run at " + PriorityClassName(priorityClass));
+        if (!reached)
+            reached << " (it runs at " << PriorityClassName(process.PriorityClass()) << ")";
+        return reached;
+    }
+
+    TempFolder m_folder;
+    std::unique_ptr<ProgramUnderTest> m_program;
+    HWND m_window = nullptr;
+};
+
+TEST_F(EngineTest, StartedApplication_AfterStart_IsBoostedAnnouncedAndTheOneBeforeLowered)
+{
+    ChildProcess alpha;
+    ASSERT_TRUE(StartApplication(L"alpha.exe", alpha));
+    EXPECT_TRUE(WaitForClass(alpha, REALTIME_PRIORITY_CLASS, "alpha.exe"));
+
+    // Announced by its name (it has no version record): in the Engine page and in a popup.
+    EXPECT_TRUE(WaitUntil(
+        [&] { return ReadControl(m_window, IDC_ENGINE_FOCUS_VALUE).text == L"alpha"; }, kDeadline,
+        "\"Focus on:\" to name alpha"))
+        << "it shows \"" << Narrow(ReadControl(m_window, IDC_ENGINE_FOCUS_VALUE).text) << "\"";
+    HWND popup = nullptr;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            for (HWND window : TopLevelWindowsOf(m_program->Process().Id()))
+                if (window != m_window && IsWindowVisible(window) &&
+                    WindowText(GetDlgItem(window, IDC_POPUP_LINE1)) == L"ALPHA is now")
+                    popup = window;
+            return popup != nullptr;
+        },
+        kDeadline, "the popup \"ALPHA is now\""));
+    if (popup) {
+        EXPECT_EQ(Narrow(WindowText(GetDlgItem(popup, IDC_POPUP_LINE2))), "VEXRA Boosted");
+        ScreenImage::OfWindow(popup).SavePng(L"boost-popup");
+    }
+
+    ChildProcess bravo;
+    ASSERT_TRUE(StartApplication(L"bravo.exe", bravo));
+    EXPECT_TRUE(WaitForClass(bravo, REALTIME_PRIORITY_CLASS, "bravo.exe"));
+    EXPECT_TRUE(WaitForClass(alpha, BELOW_NORMAL_PRIORITY_CLASS, "alpha.exe"));
+}
+
+TEST_F(EngineTest, ApplicationInFront_WithNamesakes_IsBoostedAndTheOneBeforeLowered)
+{
+    ChildProcess chrome, chromedriver, other;
+    HWND chromeWindow = StartApplication(L"chrome.exe", chrome);
+    ASSERT_TRUE(chromeWindow);
+    ASSERT_TRUE(StartApplication(L"chromedriver.exe", chromedriver));
+    HWND otherWindow = StartApplication(L"other.exe", other);
+    ASSERT_TRUE(otherWindow);
+
+    SetForegroundWindow(chromeWindow);
+    EXPECT_TRUE(WaitForClass(chrome, REALTIME_PRIORITY_CLASS, "chrome.exe in front"));
+    EXPECT_TRUE(WaitForClass(chromedriver, REALTIME_PRIORITY_CLASS, "its namesake chromedriver.exe"));
+    EXPECT_TRUE(WaitForClass(other, BELOW_NORMAL_PRIORITY_CLASS, "other.exe"));
+
+    SetForegroundWindow(otherWindow);
+    EXPECT_TRUE(WaitForClass(other, REALTIME_PRIORITY_CLASS, "other.exe in front"));
+    EXPECT_TRUE(WaitForClass(chrome, BELOW_NORMAL_PRIORITY_CLASS, "chrome.exe"));
+    EXPECT_TRUE(WaitForClass(chromedriver, BELOW_NORMAL_PRIORITY_CLASS, "chromedriver.exe"));
+}
+
+}  // namespace
+}  // namespace e2e
