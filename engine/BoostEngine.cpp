@@ -180,7 +180,7 @@ void CBoostEngine::AnnounceBoost(DWORD pid)
     if (user.MakeLower() != owner.MakeLower())
         return;
 
-    const CString productName = m_system.GetProductName(g_strProcessName);
+    const CString productName = m_system.GetProductName(pid, g_strProcessName);
     const CString& fullName = productName.IsEmpty() ? g_strProcessName : productName;
     const CString displayName = FromU16(MakeDisplayName(ToU16(fullName)));
     m_view.SetFocusAppText(displayName);

@@ -35,7 +35,8 @@ public:
     // what cannot be found is left as it was (callers clear the strings first).
     virtual void LookupProcessIdentity(DWORD pid) = 0;
 
-    // The product name from the version record of an image (a base name or a device
-    // path); empty when there is none.
-    virtual CString GetProductName(const CString& imageName) = 0;
+    // The product name from the version record of the process's executable: read from
+    // its full image path, and only when that cannot be had from imageName as looked up
+    // (a base name or a device path); empty when there is none.
+    virtual CString GetProductName(DWORD pid, const CString& imageName) = 0;
 };

@@ -60,14 +60,34 @@ void CWin32ProcessSystem::LookupProcessIdentity(DWORD pid)
     ::LookupProcessIdentity(pid);
 }
 
-CString CWin32ProcessSystem::GetProductName(const CString& imageName)
+namespace
 {
-    // A base name is looked up relative to the current folder, and a device path is not a
-    // file name the version functions open: often there is no record, and the caller
-    // shows the process name. An empty name would make the reader read our own file.
-    if (imageName.IsEmpty())
+// The Win32 path of the process's executable, empty when the process cannot be asked.
+CString FullImagePath(DWORD pid)
+{
+    CScopedHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    if (!process)
         return CString();
-    CVersion version(imageName);
+    wchar_t path[MAX_PATH * 4] = {};
+    DWORD length = ARRAYSIZE(path);
+    if (!::QueryFullProcessImageNameW(process.Get(), 0, path, &length))
+        return CString();
+    return CString(path, static_cast<int>(length));
+}
+}  // namespace
+
+CString CWin32ProcessSystem::GetProductName(DWORD pid, const CString& imageName)
+{
+    // The full path names the very file the process runs. A bare base name would be
+    // looked up in the current folder and the search path, which can find another file
+    // of that name; it is used only when the process cannot be asked for its path.
+    CString path = FullImagePath(pid);
+    if (path.IsEmpty())
+        path = imageName;
+    // An empty path would make the reader read our own executable.
+    if (path.IsEmpty())
+        return CString();
+    CVersion version(path);
     version.ReadVersionInfo();
     return version.m_strProductName;
 }

@@ -14,5 +14,5 @@ public:
     void EnumChildWindows(HWND hParent, WNDENUMPROC enumProc, LPARAM context) override;
     DWORD GetCurrentProcessId() override;
     void LookupProcessIdentity(DWORD pid) override;
-    CString GetProductName(const CString& imageName) override;
+    CString GetProductName(DWORD pid, const CString& imageName) override;
 };

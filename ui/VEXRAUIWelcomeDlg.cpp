@@ -1,8 +1,14 @@
 #include "ui/VEXRAUIWelcomeDlg.h"
 
+#include "engine/VEXRAUIDlg.h"
+#include "monitor/PerformanceTexts.h"
+#include "monitor/SystemInformation.h"
 #include "monitor/Version.h"
 #include "res/resource.h"
+#include "settings/LogonTask.h"
 #include "ui/VersionLine.h"
+
+#include <shellapi.h>
 
 namespace
 {
@@ -13,18 +19,44 @@ constexpr int kWindowHeight = 450;
 // The window sits a little above the middle of the screen.
 constexpr int kWindowLift = 20;
 constexpr DWORD kUserNameLength = 1024;
+// The maker's contact page, opened by the contact button.
+const wchar_t kContactPageUrl[] = L"https://www.teskor.com/contact/";
+const wchar_t kEngineStatusText[] = L"Processing";
+const wchar_t kBackgroundLine1[] = L"Vexra is running in Background click the";
+const wchar_t kBackgroundLine2[] = L"VEXRA icon in system tray to restore";
+constexpr UINT kTrayIconId = 128;
+constexpr UINT kGaugesPeriodMs = 1000;
+constexpr UINT kForegroundPeriodMs = 50;
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CVEXRAUIWelcomeDlg, CBitmapDialog)
     ON_WM_DESTROY()
     ON_WM_PAINT()
     ON_WM_CTLCOLOR()
+    ON_BN_CLICKED(IDC_CLOSE, &CVEXRAUIWelcomeDlg::OnCloseToTray)
+    ON_BN_CLICKED(IDC_CONTACT, &CVEXRAUIWelcomeDlg::OnContact)
+    ON_BN_CLICKED(IDC_START, &CVEXRAUIWelcomeDlg::OnStart)
+    ON_BN_CLICKED(IDC_TAB_ENGINE, &CVEXRAUIWelcomeDlg::OnTabEngine)
+    ON_BN_CLICKED(IDC_TAB_SYSTEM, &CVEXRAUIWelcomeDlg::OnTabSystem)
+    ON_MESSAGE(WM_PROCESS_STARTED, &CVEXRAUIWelcomeDlg::OnProcessStarted)
+    ON_MESSAGE(WM_PROCESS_PRESENT, &CVEXRAUIWelcomeDlg::OnProcessPresent)
+    ON_WM_TIMER()
+    ON_COMMAND(ID_TRAY_EXIT, &CVEXRAUIWelcomeDlg::OnTrayExit)
+    ON_COMMAND(ID_TRAY_OPEN, &CVEXRAUIWelcomeDlg::OnTrayOpen)
+    ON_MESSAGE(WM_TRAY_NOTIFY, &CVEXRAUIWelcomeDlg::OnTrayNotify)
     ON_WM_LBUTTONDOWN()
+    ON_WM_ENDSESSION()
 END_MESSAGE_MAP()
 
 CVEXRAUIWelcomeDlg::CVEXRAUIWelcomeDlg(CWnd* pParent)
     : CBitmapDialog(IDD_VEXRAUI_DIALOG, pParent),
-      m_hIcon(::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME)))
+      m_hIcon(::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME))),
+      m_nCpuCounter(-1),
+      m_nMemCounter(-1),
+      m_nid(),
+      m_bTrayIconAdded(false),
+      m_bProcessesRestored(false),
+      m_engine(m_processSystem, m_boostView)
 {
 }
 
@@ -57,11 +89,22 @@ void CVEXRAUIWelcomeDlg::DoDataExchange(CDataExchange* pDX)
 BOOL CVEXRAUIWelcomeDlg::OnInitDialog()
 {
     CBitmapDialog::OnInitDialog();
+    CreateLogonTask();
+
+    // Before the first boost the program's own process counts as the boosted one.
+    m_engine.m_dwBoostedPid = ::GetCurrentProcessId();
 
     wchar_t szUser[kUserNameLength] = {};
     DWORD nLength = kUserNameLength;
     if (::GetUserNameW(szUser, &nLength))
         m_strUserName = szUser;
+    m_engine.m_strUserName = m_strUserName;
+
+    m_boostView.SetDialogWindow(m_hWnd);
+    m_boostView.SetPopupHandler([this](const CString& strLine1, const CString& strLine2) {
+        ShowNotifyPopup(this, strLine1, strLine2);
+    });
+    m_processNotify.Start(1, TRUE, m_hWnd);
 
     PlaceWindow();
     SetWindowText(kWindowTitle);
@@ -71,15 +114,21 @@ BOOL CVEXRAUIWelcomeDlg::OnInitDialog()
     LoadSkinBitmap(IDB_SKIN_MAIN);
     m_bDragAnywhere = TRUE;
 
+    OpenPerformanceCounters(m_perfCounters, m_nCpuCounter, m_nMemCounter);
+
     CreateFonts();
     LayoutControls();
     ShowPage(PAGE_WELCOME);
+    m_menuTray.LoadMenu(IDR_MENU_TRAY);
 
     // Hidden, minimised, then shown normally: the window comes up activated and on the
     // taskbar although the template is created invisible.
     ShowWindow(SW_HIDE);
     ShowWindow(SW_MINIMIZE);
     ShowWindow(SW_SHOWNORMAL);
+
+    // Last: the icon exists from the first moment the window is seen until the end.
+    AddTrayIcon();
     return TRUE;
 }
 
@@ -283,8 +332,194 @@ void CVEXRAUIWelcomeDlg::ShowControl(int nId, int nCmdShow)
         pControl->ShowWindow(nCmdShow);
 }
 
+void CVEXRAUIWelcomeDlg::RefreshSystemInformation()
+{
+    CDialogMonitorView view(m_hWnd);
+    ::RefreshSystemInformation(view, m_astrSysInfo);
+}
+
+void CVEXRAUIWelcomeDlg::UpdatePerformanceTexts()
+{
+    CDialogMonitorView view(m_hWnd);
+    ::UpdatePerformanceTexts(view, m_perfCounters, m_nCpuCounter, m_nMemCounter, m_astrSysInfo);
+}
+
+void CVEXRAUIWelcomeDlg::OnContact()
+{
+    ::ShellExecuteW(nullptr, L"open", kContactPageUrl, nullptr, nullptr, SW_SHOW);
+}
+
+void CVEXRAUIWelcomeDlg::OnStart()
+{
+    // From now on started processes are boosted at once and the cycle runs; nothing
+    // stops the engine again until the program ends.
+    m_engine.m_bEngineStarted = TRUE;
+    RefreshSystemInformation();
+    UpdatePerformanceTexts();
+    ShowPage(PAGE_ENGINE);
+    SetTimer(TIMER_GAUGES, kGaugesPeriodMs, nullptr);
+    SetTimer(TIMER_FOREGROUND, kForegroundPeriodMs, nullptr);
+}
+
+void CVEXRAUIWelcomeDlg::OnTabEngine()
+{
+    RefreshSystemInformation();
+    UpdatePerformanceTexts();
+    ShowPage(PAGE_ENGINE);
+}
+
+void CVEXRAUIWelcomeDlg::OnTabSystem()
+{
+    RefreshSystemInformation();
+    UpdatePerformanceTexts();
+    ShowPage(PAGE_SYSTEM);
+}
+
+LRESULT CVEXRAUIWelcomeDlg::OnProcessStarted(WPARAM wParam, LPARAM lParam)
+{
+    return m_engine.OnProcessStarted(wParam, lParam);
+}
+
+LRESULT CVEXRAUIWelcomeDlg::OnProcessPresent(WPARAM wParam, LPARAM lParam)
+{
+    return m_engine.OnProcessPresent(wParam, lParam);
+}
+
+void CVEXRAUIWelcomeDlg::OnTimer(UINT_PTR nIDEvent)
+{
+    if (nIDEvent == TIMER_FOREGROUND)
+    {
+        m_engine.RunForegroundCycle();
+    }
+    else if (nIDEvent == TIMER_GAUGES)
+    {
+        UpdatePerformanceTexts();
+        UpdateEngineStatusText();
+    }
+    CBitmapDialog::OnTimer(nIDEvent);
+}
+
+void CVEXRAUIWelcomeDlg::UpdateEngineStatusText()
+{
+    CWnd* pStatus = GetDlgItem(IDC_ENGINE_STATUS);
+    if (pStatus == nullptr)
+        return;
+    CString strText;
+    pStatus->GetWindowText(strText);
+    if (strText == kEngineStatusText)
+        return;
+    pStatus->SetWindowText(kEngineStatusText);
+    // The label is transparent: the skin under it must be painted again.
+    CRect rect;
+    pStatus->GetWindowRect(&rect);
+    ScreenToClient(&rect);
+    InvalidateRect(&rect, TRUE);
+}
+
+void CVEXRAUIWelcomeDlg::AddTrayIcon()
+{
+    m_nid.cbSize = sizeof(NOTIFYICONDATAW);
+    m_nid.hWnd = m_hWnd;
+    m_nid.uID = kTrayIconId;
+    m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    m_nid.uCallbackMessage = WM_TRAY_NOTIFY;
+    m_nid.hIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
+    wcsncpy(m_nid.szTip, kWindowTitle, ARRAYSIZE(m_nid.szTip) - 1);
+    m_bTrayIconAdded = ::Shell_NotifyIconW(NIM_ADD, &m_nid) != FALSE;
+}
+
+LRESULT CVEXRAUIWelcomeDlg::OnTrayNotify(WPARAM /*wParam*/, LPARAM lParam)
+{
+    switch (static_cast<UINT>(lParam))
+    {
+    case WM_LBUTTONDBLCLK:
+        BringToFront();
+        break;
+    case WM_RBUTTONUP:
+        ShowTrayMenu();
+        break;
+    default:
+        break;  // single clicks and moves do nothing
+    }
+    return 1;
+}
+
+void CVEXRAUIWelcomeDlg::ShowTrayMenu()
+{
+    CPoint point;
+    ::GetCursorPos(&point);
+    // Our window must be in front while the menu is open, or the menu would not close
+    // when the user clicks elsewhere.
+    SetForegroundWindow();
+    if (CMenu* pPopup = m_menuTray.GetSubMenu(0))
+        pPopup->TrackPopupMenu(TPM_RIGHTALIGN, point.x, point.y, this);
+    // Lets the menu's modal loop notice that it is over (the documented work-around).
+    PostMessage(WM_NULL, 0, 0);
+}
+
+void CVEXRAUIWelcomeDlg::BringToFront()
+{
+    ShowWindow(SW_SHOWNORMAL);
+    SetForegroundWindow();
+}
+
+void CVEXRAUIWelcomeDlg::OnTrayOpen()
+{
+    BringToFront();
+}
+
+void CVEXRAUIWelcomeDlg::OnTrayExit()
+{
+    ReturnProcessesToNormal();
+    EndDialog(IDOK);
+}
+
+void CVEXRAUIWelcomeDlg::OnCloseToTray()
+{
+    // The window goes; the dialog, its timers and the watcher keep running.
+    ShowWindow(SW_HIDE);
+    ShowNotifyPopup(this, kBackgroundLine1, kBackgroundLine2);
+}
+
+void CVEXRAUIWelcomeDlg::ReturnProcessesToNormal()
+{
+    if (!m_bProcessesRestored)
+    {
+        m_bProcessesRestored = true;
+        m_engine.RestoreAllPriorities();
+    }
+    if (m_bTrayIconAdded)
+    {
+        m_bTrayIconAdded = false;
+        ::Shell_NotifyIconW(NIM_DELETE, &m_nid);
+    }
+}
+
+// However the dialog ends, no process may stay in real-time or below-normal after the
+// program is gone, and the icon goes with it.
+void CVEXRAUIWelcomeDlg::OnOK()
+{
+    ReturnProcessesToNormal();
+    CBitmapDialog::OnOK();
+}
+
+void CVEXRAUIWelcomeDlg::OnCancel()
+{
+    ReturnProcessesToNormal();
+    CBitmapDialog::OnCancel();
+}
+
+void CVEXRAUIWelcomeDlg::OnEndSession(BOOL bEnding)
+{
+    // The session ends: the process is ended right after this message.
+    if (bEnding)
+        ReturnProcessesToNormal();
+    CBitmapDialog::OnEndSession(bEnding);
+}
+
 void CVEXRAUIWelcomeDlg::OnDestroy()
 {
+    ReturnProcessesToNormal();
     CBitmapDialog::OnDestroy();
 }
 

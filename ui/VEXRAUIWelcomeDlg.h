@@ -2,11 +2,26 @@
 // Engine, System). It lives for the whole run of the program and owns what runs in it.
 #pragma once
 
+#include "controls/BCMenu.h"
 #include "controls/BitmapDialog.h"
 #include "controls/GdipButton.h"
 #include "controls/PictureBoxEx.h"
+#include "engine/BoostEngine.h"
+#include "engine/DialogBoostView.h"
+#include "engine/ProcessNotify.h"
+#include "engine/Win32ProcessSystem.h"
 #include "framework/Afx.h"
+#include "monitor/MonitorView.h"
+#include "monitor/PerfCounters.h"
 #include "ui/WelcomeDlgTables.h"
+
+#include <shellapi.h>
+
+// The notification-area icon reports mouse actions with this message.
+const UINT WM_TRAY_NOTIFY = WM_USER + 56;
+// Timers of the main dialog, started by Start and never killed.
+const UINT_PTR TIMER_GAUGES = 100;      // every second: usage texts and engine status
+const UINT_PTR TIMER_FOREGROUND = 200;  // every 50 ms: the foreground cycle
 
 class CVEXRAUIWelcomeDlg : public CBitmapDialog
 {
@@ -17,6 +32,13 @@ public:
     // Shows page 0 (Welcome), 1 (Engine) or 2 (System) and hides the others' controls.
     void ShowPage(int nPage);
 
+    // The facts of the System page (computer name, edition, processor, version numbers),
+    // gathered afresh on each page command.
+    void RefreshSystemInformation();
+    // Processor and memory usage and installed memory, once a second and on each page
+    // command.
+    void UpdatePerformanceTexts();
+
     static constexpr int kSystemStaticCount = 11;  // ids 1020 to 1030
     static constexpr int kEngineStaticCount = 10;  // ids 1032 to 1041
 
@@ -24,9 +46,29 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
 
+    // Enter, Escape, Alt+F4 and WM_CLOSE end the dialog through these.
+    void OnOK() override;
+    void OnCancel() override;
+
     void OnDestroy();
     void OnPaint();
     HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
+    void OnTimer(UINT_PTR nIDEvent);
+    void OnEndSession(BOOL bEnding);
+
+    void OnContact();
+    void OnStart();
+    void OnTabEngine();
+    void OnTabSystem();
+    LRESULT OnProcessStarted(WPARAM wParam, LPARAM lParam);
+    LRESULT OnProcessPresent(WPARAM wParam, LPARAM lParam);
+
+    // Notification area and background mode.
+    void AddTrayIcon();
+    LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
+    void OnTrayOpen();
+    void OnTrayExit();
+    void OnCloseToTray();
     DECLARE_MESSAGE_MAP()
 
 private:
@@ -42,6 +84,12 @@ private:
     void SetTabSelected(int nId, bool bSelected);
     void PlayAnimation(int nId, int nGifId);
     void ShowControl(int nId, int nCmdShow);
+    void UpdateEngineStatusText();
+    void ShowTrayMenu();
+    void BringToFront();
+    // Every process back to the normal class and the icon removed: done once, by
+    // whichever way the program ends first.
+    void ReturnProcessesToNormal();
 
 public:
     HICON m_hIcon;
@@ -68,5 +116,26 @@ public:
     CPictureBoxEx m_picCpuGauge;
     CPictureBoxEx m_picMemGauge;
 
+    SysInfoStrings m_astrSysInfo;  // the system facts; entries named SYSINFO_*
+    CPerfCounters m_perfCounters;
+    int m_nCpuCounter;
+    int m_nMemCounter;
+
     CString m_strUserName;  // the user running the program
+    BCMenu m_menuTray;
+    NOTIFYICONDATAW m_nid;
+    bool m_bTrayIconAdded;
+    bool m_bProcessesRestored;
+
+    // The boost engine: it owns the engine's state (m_bEngineStarted, m_dwBoostedPid,
+    // m_dwLastStartedPid, the started list, m_bCycleBusy) and reaches the system only
+    // through m_processSystem and this window only through m_boostView.
+    CWin32ProcessSystem m_processSystem;
+    CDialogBoostView m_boostView;
+    CBoostEngine m_engine;
+
+    // Declared last so that it is destroyed first, in the destructor, after the window is
+    // gone: a worker blocked sending to a live window would otherwise wait for this
+    // thread while this thread waits for the worker.
+    CProcessNotify m_processNotify;
 };

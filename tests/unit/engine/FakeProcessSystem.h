@@ -130,7 +130,7 @@ public:
 
     void LookupProcessIdentity(DWORD pid) override;   // in FakeProcessSystem.cpp
 
-    CString GetProductName(const CString& imageName) override
+    CString GetProductName(DWORD /*pid*/, const CString& imageName) override
     {
         for (const auto& entry : processes)
         {

@@ -198,17 +198,24 @@ TEST_F(Win32ProcessSystemTest, ForegroundCycle_RealWindowInFront_BoostsItsProces
     WaitUntilProcessGone(secondPid);
 }
 
-TEST(Win32ProcessSystem, GetProductName_ReadsTheRecordOfTheNamedFileOnly)
+TEST(Win32ProcessSystem, GetProductName_PrefersTheProcesssOwnImageOverTheLookedUpName)
 {
     CWin32ProcessSystem system;
+    // This test executable links the program's resources, version record included. The
+    // looked-up name names no file here: only the process's full image path can give
+    // the record.
+    EXPECT_EQ(L"Vexra", std::wstring(system.GetProductName(GetCurrentProcessId(),
+                                                           L"no-such-program.exe")));
+}
+
+TEST(Win32ProcessSystem, GetProductName_WithoutAProcess_ReadsTheNamedFileOnly)
+{
+    CWin32ProcessSystem system;
+    const DWORD noProcess = 0xFFFFFFF0;  // never a process id
     wchar_t ownPath[MAX_PATH] = {};
     GetModuleFileNameW(NULL, ownPath, MAX_PATH);
-    const CString ownProduct = system.GetProductName(ownPath);
-    if (ownProduct.IsEmpty())
-        GTEST_SKIP() << "this test executable carries no version record";
-
-    EXPECT_EQ(L"Vexra", std::wstring(ownProduct));
+    EXPECT_EQ(L"Vexra", std::wstring(system.GetProductName(noProcess, ownPath)));
     // Nothing to read must not fall back to our own record.
-    EXPECT_TRUE(system.GetProductName(CString()).IsEmpty());
-    EXPECT_TRUE(system.GetProductName(L"no-such-program.exe").IsEmpty());
+    EXPECT_TRUE(system.GetProductName(noProcess, CString()).IsEmpty());
+    EXPECT_TRUE(system.GetProductName(noProcess, L"no-such-program.exe").IsEmpty());
 }
