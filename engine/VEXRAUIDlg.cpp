@@ -31,7 +31,7 @@ BOOL CVEXRAUIDlg::Open(const CString& strLine1, const CString& strLine2)
     m_strLine2 = strLine2;
     if (!Create(IDD_POPUP, m_pOwner))
         return FALSE;
-    ShowWindow(SW_SHOW);
+    ShowWindow(SW_SHOWNOACTIVATE);
     return TRUE;
 }
 
@@ -50,7 +50,8 @@ BOOL CVEXRAUIDlg::OnInitDialog()
 
     // Ten pixels in from the right of the full-screen area, just above its bottom.
     SetWindowPos(&CWnd::wndTopMost, GetSystemMetrics(SM_CXFULLSCREEN) - kRightMargin,
-                 GetSystemMetrics(SM_CYFULLSCREEN) - kBottomMargin, kPopupWidth, kPopupHeight, 0);
+                 GetSystemMetrics(SM_CYFULLSCREEN) - kBottomMargin, kPopupWidth, kPopupHeight,
+                 SWP_NOACTIVATE);
 
     CreateTextFont();
     m_staticLine1.SetFont(&m_fontText);
@@ -63,8 +64,12 @@ BOOL CVEXRAUIDlg::OnInitDialog()
     m_staticLine2.ShowWindow(SW_SHOW);
 
     SetTimer(TIMER_POPUP_CLOSE, m_nCloseDelayMs, nullptr);
-    ShowWindow(SW_SHOWNORMAL);
-    return TRUE;
+    // The notice must not take the front: the application it announces was just boosted
+    // because it is in front, and the next foreground cycle would boost this program
+    // instead and lower that application. Shown without activation, and FALSE keeps the
+    // dialog manager from giving it the keyboard focus.
+    ShowWindow(SW_SHOWNOACTIVATE);
+    return FALSE;
 }
 
 void CVEXRAUIDlg::CreateTextFont()
