@@ -53,6 +53,37 @@ protected:
         return window;
     }
 
+    // Waits for the popup that announces `upperName` ("NAME is now") and returns it.
+    HWND WaitForAnnouncement(const std::wstring& upperName)
+    {
+        const std::wstring firstLine = upperName + L" is now";
+        HWND popup = nullptr;
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                for (HWND window : TopLevelWindowsOf(m_program->Process().Id()))
+                    if (window != m_window && IsWindowVisible(window) &&
+                        WindowText(GetDlgItem(window, IDC_POPUP_LINE1)) == firstLine)
+                        popup = window;
+                return popup != nullptr;
+            },
+            kDeadline, "the popup \"" + Narrow(firstLine) + "\""));
+        return popup;
+    }
+
+    // Puts `window` in front as a user clicking it would, again if something else took the
+    // front meanwhile.
+    static testing::AssertionResult BringToFront(HWND window)
+    {
+        return WaitUntil(
+            [&] {
+                if (GetForegroundWindow() == window)
+                    return true;
+                SetForegroundWindow(window);
+                return false;
+            },
+            kDeadline, "the application's window to be in front");
+    }
+
     static testing::AssertionResult WaitForClass(const ChildProcess& process, DWORD priorityClass,
                                                  const char* who)
     {
@@ -80,16 +111,7 @@ TEST_F(EngineTest, StartedApplication_AfterStart_IsBoostedAnnouncedAndTheOneBefo
         [&] { return ReadControl(m_window, IDC_ENGINE_FOCUS_VALUE).text == L"alpha"; }, kDeadline,
         "\"Focus on:\" to name alpha"))
         << "it shows \"" << Narrow(ReadControl(m_window, IDC_ENGINE_FOCUS_VALUE).text) << "\"";
-    HWND popup = nullptr;
-    EXPECT_TRUE(WaitUntil(
-        [&] {
-            for (HWND window : TopLevelWindowsOf(m_program->Process().Id()))
-                if (window != m_window && IsWindowVisible(window) &&
-                    WindowText(GetDlgItem(window, IDC_POPUP_LINE1)) == L"ALPHA is now")
-                    popup = window;
-            return popup != nullptr;
-        },
-        kDeadline, "the popup \"ALPHA is now\""));
+    HWND popup = WaitForAnnouncement(L"ALPHA");
     if (popup) {
         EXPECT_EQ(Narrow(WindowText(GetDlgItem(popup, IDC_POPUP_LINE2))), "VEXRA Boosted");
         ScreenImage::OfWindow(popup).SavePng(L"boost-popup");
@@ -103,19 +125,24 @@ TEST_F(EngineTest, StartedApplication_AfterStart_IsBoostedAnnouncedAndTheOneBefo
 
 TEST_F(EngineTest, ApplicationInFront_WithNamesakes_IsBoostedAndTheOneBeforeLowered)
 {
+    // Each start is announced by a popup, which takes the front under Wine; let every
+    // announcement happen before choosing the application in front.
     ChildProcess chrome, chromedriver, other;
     HWND chromeWindow = StartApplication(L"chrome.exe", chrome);
     ASSERT_TRUE(chromeWindow);
+    ASSERT_TRUE(WaitForAnnouncement(L"CHROME"));
     ASSERT_TRUE(StartApplication(L"chromedriver.exe", chromedriver));
+    ASSERT_TRUE(WaitForAnnouncement(L"CHROMEDRIVER"));
     HWND otherWindow = StartApplication(L"other.exe", other);
     ASSERT_TRUE(otherWindow);
+    ASSERT_TRUE(WaitForAnnouncement(L"OTHER"));
 
-    SetForegroundWindow(chromeWindow);
+    ASSERT_TRUE(BringToFront(chromeWindow));
     EXPECT_TRUE(WaitForClass(chrome, REALTIME_PRIORITY_CLASS, "chrome.exe in front"));
     EXPECT_TRUE(WaitForClass(chromedriver, REALTIME_PRIORITY_CLASS, "its namesake chromedriver.exe"));
     EXPECT_TRUE(WaitForClass(other, BELOW_NORMAL_PRIORITY_CLASS, "other.exe"));
 
-    SetForegroundWindow(otherWindow);
+    ASSERT_TRUE(BringToFront(otherWindow));
     EXPECT_TRUE(WaitForClass(other, REALTIME_PRIORITY_CLASS, "other.exe in front"));
     EXPECT_TRUE(WaitForClass(chrome, BELOW_NORMAL_PRIORITY_CLASS, "chrome.exe"));
     EXPECT_TRUE(WaitForClass(chromedriver, BELOW_NORMAL_PRIORITY_CLASS, "chromedriver.exe"));
