@@ -1,6 +1,7 @@
 #include "app/VEXRAUIApp.h"
 
 #include "app/StartupChecks.h"
+#include "engine/CrashPriorityGuard.h"
 #include "ui/VEXRAUIWelcomeDlg.h"
 
 #include <commctrl.h>
@@ -36,6 +37,10 @@ BOOL CVEXRAUIApp::InitInstance()
     CWin32StartupSystem system;
     if (RelaunchElevatedIfNeeded(system, m_hInstanceMutex))
         std::exit(kExitCodeRelaunched);
+
+    // From here on this process changes other processes' classes; should it crash, it
+    // returns them to normal before it dies.
+    InstallCrashPriorityGuard();
 
     Gdiplus::GdiplusStartupInput gdiplusInput;  // version 1, no debug callback
     Gdiplus::GdiplusStartup(&g_gdiplusToken, &gdiplusInput, nullptr);
