@@ -9,11 +9,10 @@ ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 export VEXRA_BUILD_DIR="$ROOT/build"
 export VEXRA_WINEPREFIX="$ROOT/build/wineprefix-run"
 source "$ROOT/tests/wine-env.sh"
-if [ ! -d "$WINEPREFIX" ]; then
+if [ ! -f "$WINEPREFIX/.vexra-ready" ]; then
   echo "Preparing a Wine prefix in $WINEPREFIX (once, about half a minute)..."
-  wineboot -i >/dev/null 2>&1 || true
-  wineserver -w
 fi
+"$ROOT/scripts/wine-prefix-init.sh"
 EXE="$ROOT/build/VEXRA-by-Teskor.exe"
 if [ -z "${DISPLAY:-}" ]; then
   echo "No DISPLAY: starting the program on a virtual screen (Xvfb)."

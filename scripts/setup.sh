@@ -10,7 +10,7 @@ PACKAGES=(
   clang-14 libclang-rt-14-dev
   wine wine32:i386
   xvfb xauth x11-utils
-  python3 python3-pil fonts-dejavu-core
+  python3 python3-pil fonts-dejavu-core fonts-dejavu-extra
 )
 
 missing=()

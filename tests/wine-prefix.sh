@@ -3,17 +3,10 @@
 # under the build folder (never the user's ~/.wine), and set up so that hiding an
 # active window does not stall without a window manager.
 set -euo pipefail
-source "$(dirname "$0")/wine-env.sh"
-
-if [ ! -f "$WINEPREFIX/.vexra-ready" ]; then
-  rm -rf "$WINEPREFIX"
-  mkdir -p "$WINEPREFIX"
-  wineboot -i >/dev/null 2>&1 || true
-  wineserver -w
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-  wineserver -w
-  touch "$WINEPREFIX/.vexra-ready"
-fi
+HERE="$(cd "$(dirname "$0")" && pwd)"
+source "$HERE/wine-env.sh"
+"$HERE/../scripts/wine-prefix-init.sh"
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
 # Every run starts from a clean program key.
 wine reg delete 'HKCU\Software\VexraUi' /f >/dev/null 2>&1 || true
 wineserver -w
