@@ -2,6 +2,8 @@
 // a notice, the icon brings it back, and the icon's menu ends the program after returning
 // every process to the normal priority class.
 #include "Harness.h"
+#include "ProgramResources.h"
+#include "SkinCheck.h"
 
 #include "res/resource.h"
 
@@ -106,7 +108,10 @@ TEST_F(BackgroundTest, CloseButton_Clicked_HidesTheWindowAndShowsTheBackgroundNo
     EXPECT_TRUE(EqualRect(&place, &expected))
         << "the notice is at " << Describe(place) << ", expected " << Describe(expected);
     EXPECT_TRUE(GetWindowLongW(notice, GWL_EXSTYLE) & WS_EX_TOPMOST);
-    EXPECT_FALSE(ScreenImage::OfWindow(notice).SavePng(L"background-notice").empty());
+    const std::optional<BitmapPixels> skin =
+        ProgramResources(m_program->ExePath()).Bitmap(IDB_SKIN_POPUP);
+    ASSERT_TRUE(skin) << "the program has no uncompressed popup skin " << IDB_SKIN_POPUP;
+    EXPECT_TRUE(WaitForSkinnedWindow(notice, *skin, L"background-notice"));
 }
 
 TEST_F(BackgroundTest, TrayIcon_SingleThenDoubleClicked_BringsTheWindowBackOnlyOnDoubleClick)

@@ -4,6 +4,8 @@
 // with it.
 #include "Harness.h"
 #include "MainWindowLayout.h"
+#include "ProgramResources.h"
+#include "SkinCheck.h"
 
 #include "res/resource.h"
 
@@ -114,7 +116,10 @@ TEST_F(EngineTest, StartedApplication_AfterStart_IsBoostedAnnouncedAndTheOneBefo
     HWND popup = WaitForAnnouncement(L"ALPHA");
     if (popup) {
         EXPECT_EQ(Narrow(WindowText(GetDlgItem(popup, IDC_POPUP_LINE2))), "VEXRA Boosted");
-        ScreenImage::OfWindow(popup).SavePng(L"boost-popup");
+        const std::optional<BitmapPixels> skin =
+            ProgramResources(m_program->ExePath()).Bitmap(IDB_SKIN_POPUP);
+        ASSERT_TRUE(skin) << "the program has no uncompressed popup skin " << IDB_SKIN_POPUP;
+        EXPECT_TRUE(WaitForSkinnedWindow(popup, *skin, L"boost-popup"));
     }
 
     ChildProcess bravo;

@@ -74,6 +74,15 @@ ScreenImage ScreenImage::OfWindow(HWND window)
     if (width <= 0 || height <= 0)
         return image;
 
+    // Only the part of the window that lies on the screen can be copied; the rest of the
+    // image stays black and is marked as not on screen.
+    const RECT screenRect = {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                             GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                             GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    RECT visible{};
+    if (!IntersectRect(&visible, &windowRect, &screenRect))
+        return image;
+
     CaptureDCs dcs;
     if (!dcs.memory)
         return image;
@@ -89,8 +98,9 @@ ScreenImage ScreenImage::OfWindow(HWND window)
     if (!dcs.bitmap || !bits)
         return image;
     dcs.previous = SelectObject(dcs.memory, dcs.bitmap);
-    if (!BitBlt(dcs.memory, 0, 0, width, height, dcs.screen, windowRect.left, windowRect.top,
-                SRCCOPY | CAPTUREBLT))
+    if (!BitBlt(dcs.memory, visible.left - windowRect.left, visible.top - windowRect.top,
+                visible.right - visible.left, visible.bottom - visible.top, dcs.screen,
+                visible.left, visible.top, SRCCOPY | CAPTUREBLT))
         return image;
     GdiFlush();
 
@@ -101,23 +111,24 @@ ScreenImage ScreenImage::OfWindow(HWND window)
     image.m_width = width;
     image.m_height = height;
     image.m_clientOffset = {clientOrigin.x - windowRect.left, clientOrigin.y - windowRect.top};
+    OffsetRect(&visible, -windowRect.left, -windowRect.top);
+    image.m_onScreen = visible;
     return image;
 }
 
 bool ScreenImage::ToImage(const RECT& clientRect, RECT& imageRect) const
 {
-    imageRect = {std::max(0L, clientRect.left + m_clientOffset.x),
-                 std::max(0L, clientRect.top + m_clientOffset.y),
-                 std::min<LONG>(m_width, clientRect.right + m_clientOffset.x),
-                 std::min<LONG>(m_height, clientRect.bottom + m_clientOffset.y)};
-    return imageRect.left < imageRect.right && imageRect.top < imageRect.bottom;
+    RECT asked = clientRect;
+    OffsetRect(&asked, m_clientOffset.x, m_clientOffset.y);
+    return IntersectRect(&imageRect, &asked, &m_onScreen) != FALSE;
 }
 
 COLORREF ScreenImage::ColorAtClient(int x, int y) const
 {
     const int imageX = x + m_clientOffset.x;
     const int imageY = y + m_clientOffset.y;
-    if (imageX < 0 || imageY < 0 || imageX >= m_width || imageY >= m_height)
+    if (imageX < m_onScreen.left || imageY < m_onScreen.top || imageX >= m_onScreen.right ||
+        imageY >= m_onScreen.bottom)
         return CLR_INVALID;
     return ToColorRef(m_pixels[static_cast<size_t>(imageY) * m_width + imageX]);
 }

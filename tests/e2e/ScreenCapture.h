@@ -21,9 +21,10 @@ public:
     int Height() const { return m_height; }
 
     // Colour at a point of the window's client area (COLORREF, 0x00BBGGRR). Points
-    // outside the image give CLR_INVALID.
+    // outside the image, or where the window lies beyond the screen's edge, give
+    // CLR_INVALID.
     COLORREF ColorAtClient(int x, int y) const;
-    // Share (0..1) of the pixels of `clientRect` within `tolerance` per channel of `color`.
+    // Share (0..1) of the pixels of `clientRect` (those on screen) within `tolerance` per channel of `color`.
     double ShareOfColor(const RECT& clientRect, COLORREF color, int tolerance = 2) const;
     // Share of the pixels of `clientRect` that are the plain dialog grey (COLOR_3DFACE),
     // which is what shows where nothing was painted over the default background.
@@ -41,6 +42,7 @@ private:
     int m_width = 0;
     int m_height = 0;
     POINT m_clientOffset{};              // client origin within the image
+    RECT m_onScreen{};                   // the part of the image the screen shows
     std::vector<std::uint32_t> m_pixels;  // top-down rows, 0x00RRGGBB
 };
 

@@ -1,5 +1,8 @@
 #include "SkinCheck.h"
 
+#include "Harness.h"
+#include "MainWindowLayout.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -29,12 +32,11 @@ double ShareMatchingSkin(const ScreenImage& screen, const BitmapPixels& skin,
         for (int x = 0; x < skin.width; x += 3) {
             const bool hidden = std::any_of(covered.begin(), covered.end(),
                                              [&](const RECT& r) { return Contains(r, x, y); });
-            if (hidden)
-                continue;
-            ++compared;
             const COLORREF shown = screen.ColorAtClient(x, y);
-            const COLORREF expected = skin.At(x, y);
-            if (shown != CLR_INVALID && IsNear(shown, expected, 3))
+            if (hidden || shown == CLR_INVALID)
+                continue;  // under a control, or beyond the screen's edge
+            ++compared;
+            if (IsNear(shown, skin.At(x, y), 3))
                 ++matching;
         }
     }
@@ -59,12 +61,35 @@ double ShareShowingFace(const ScreenImage& screen, const BitmapPixels& skin,
             const COLORREF expected = Blend(image.At(x - 1, y - 1), under, image.Alpha(x - 1, y - 1));
             if (IsNear(expected, under, 24))
                 continue;  // the bare skin would pass here too
+            const COLORREF shown = screen.ColorAtClient(button.left + x, button.top + y);
+            if (shown == CLR_INVALID)
+                continue;  // beyond the screen's edge
             ++telling;
-            if (IsNear(screen.ColorAtClient(button.left + x, button.top + y), expected, 12))
+            if (IsNear(shown, expected, 12))
                 ++matching;
         }
     }
     return telling ? static_cast<double>(matching) / telling : 0.0;
+}
+
+testing::AssertionResult WaitForSkinnedWindow(HWND window, const BitmapPixels& skin,
+                                              const std::wstring& screenshotName)
+{
+    ScreenImage screen;
+    double share = 0;
+    testing::AssertionResult painted = WaitUntil(
+        [&] {
+            screen = ScreenImage::OfWindow(window);
+            share = ShareMatchingSkin(screen, skin, VisibleControlRects(window, 2));
+            return share > 0.9;
+        },
+        kDeadline, "the window to show its skin");
+    screen.SavePng(screenshotName);
+    if (ScreenBitsPerPixel() < 24)
+        return testing::AssertionSuccess();
+    if (!painted)
+        painted << " (" << share << " of the background shows the skin)";
+    return painted;
 }
 
 }  // namespace e2e

@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
+#include <string>
 #include <vector>
 
 #include "ProgramResources.h"
@@ -26,5 +29,11 @@ double ShareMatchingSkin(const ScreenImage& screen, const BitmapPixels& skin,
 // keep the skin).
 double ShareShowingFace(const ScreenImage& screen, const BitmapPixels& skin,
                         const BitmapPixels& image, const RECT& button);
+
+// Waits until `window` shows `skin` everywhere outside its visible child controls (it is
+// painted), then saves the screenshot as `screenshotName`. Colour checks are skipped on a
+// screen without true colour; the screenshot is saved in any case.
+testing::AssertionResult WaitForSkinnedWindow(HWND window, const BitmapPixels& skin,
+                                              const std::wstring& screenshotName);
 
 }  // namespace e2e
