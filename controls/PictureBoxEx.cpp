@@ -307,7 +307,11 @@ void CPictureBoxEx::StopAnimation()
     if (m_hWakeEvent)
         SetEvent(m_hWakeEvent);
     if (m_hThread) {
-        WaitForSingleObject(m_hThread, kStopWaitMs);
+        // The frames and the off-screen picture are freed right after a stop, so the
+        // thread must be gone: after the usual wait, wait on rather than free them under
+        // a thread that still draws. It only sleeps on the wake event and draws, so it ends.
+        if (WaitForSingleObject(m_hThread, kStopWaitMs) == WAIT_TIMEOUT)
+            WaitForSingleObject(m_hThread, INFINITE);
         CloseHandle(m_hThread);
         m_hThread = nullptr;
     }
