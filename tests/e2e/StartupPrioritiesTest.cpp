@@ -12,15 +12,13 @@
 namespace e2e {
 namespace {
 
-// Whether `processId` is above every other id of the prefix, so the program reported it
-// last (nothing else starts between the program's first look and this one).
-bool HasHighestId(DWORD processId)
+DWORD HighestProcessId()
 {
     std::vector<DWORD> ids(4096);
     DWORD bytes = 0;
     EnumProcesses(ids.data(), static_cast<DWORD>(ids.size() * sizeof(DWORD)), &bytes);
     ids.resize(bytes / sizeof(DWORD));
-    return std::all_of(ids.begin(), ids.end(), [&](DWORD id) { return id <= processId; });
+    return ids.empty() ? 0 : *std::max_element(ids.begin(), ids.end());
 }
 
 class StartupPrioritiesTest : public ProgramTest {
@@ -66,21 +64,37 @@ TEST_F(StartupPrioritiesTest, RunningProcesses_WhenTheWindowOpens_AreDemotedAndT
     ASSERT_NO_FATAL_FAILURE(StartApplication(L"present.exe", present));
     ASSERT_EQ(present.PriorityClass(), static_cast<DWORD>(NORMAL_PRIORITY_CLASS));
 
+    const DWORD highestBefore = HighestProcessId();
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     const DWORD programId = m_program->Process().Id();
-    // The program walks the processes it found in ascending id order, raising itself before
-    // lowering each one, its own included: it ends raised unless its own id came last.
     EXPECT_TRUE(WaitUntil(
         [&] { return present.PriorityClass() == BELOW_NORMAL_PRIORITY_CLASS; }, kDeadline,
         "the application running before the program to drop to BELOW_NORMAL"))
         << "its class: " << PriorityClassName(present.PriorityClass());
 
-    const DWORD expected = HasHighestId(programId) ? BELOW_NORMAL_PRIORITY_CLASS
-                                                   : REALTIME_PRIORITY_CLASS;
-    EXPECT_TRUE(WaitUntil([&] { return m_program->Process().PriorityClass() == expected; },
-                          kDeadline,
-                          std::string("the program to run at ") + PriorityClassName(expected)))
-        << "its class: " << PriorityClassName(m_program->Process().PriorityClass());
+    // The program walks the processes it found in ascending id order, raising itself before
+    // lowering each one, its own included: it ends raised unless its own id came last.
+    // Which came last is certain when a process older than the program has a higher id, or
+    // when no process now running has one; a process of the system started together with
+    // the program leaves it open.
+    auto programClass = [&] { return m_program->Process().PriorityClass(); };
+    if (programId < highestBefore) {
+        EXPECT_TRUE(WaitUntil([&] { return programClass() == REALTIME_PRIORITY_CLASS; }, kDeadline,
+                              "the program to run at REALTIME"))
+            << "its class: " << PriorityClassName(programClass());
+    } else if (HighestProcessId() == programId) {
+        EXPECT_TRUE(WaitUntil([&] { return programClass() == BELOW_NORMAL_PRIORITY_CLASS; },
+                              kDeadline, "the program, reported last, to run at BELOW_NORMAL"))
+            << "its class: " << PriorityClassName(programClass());
+    } else {
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                return programClass() == REALTIME_PRIORITY_CLASS ||
+                       programClass() == BELOW_NORMAL_PRIORITY_CLASS;
+            },
+            kDeadline, "the program to set its own class"))
+            << "its class: " << PriorityClassName(programClass());
+    }
 }
 
 TEST_F(StartupPrioritiesTest, ProcessStartedLater_BeforeStartIsPressed_KeepsItsClass)
