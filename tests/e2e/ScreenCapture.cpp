@@ -5,7 +5,6 @@
 #include "GdiplusSession.h"
 
 #include <cstdlib>
-#include <set>
 
 namespace e2e {
 namespace {
@@ -150,18 +149,6 @@ double ScreenImage::ShareOfColor(const RECT& clientRect, COLORREF color, int tol
 double ScreenImage::ShareOfDialogGrey(const RECT& clientRect) const
 {
     return ShareOfColor(clientRect, GetSysColor(COLOR_3DFACE), 2);
-}
-
-size_t ScreenImage::DistinctColors(const RECT& clientRect) const
-{
-    RECT area{};
-    if (!ToImage(clientRect, area))
-        return 0;
-    std::set<std::uint32_t> colors;
-    for (LONG y = area.top; y < area.bottom; ++y)
-        for (LONG x = area.left; x < area.right; ++x)
-            colors.insert(m_pixels[static_cast<size_t>(y) * m_width + x]);
-    return colors.size();
 }
 
 std::wstring ScreenImage::SavePng(const std::wstring& name) const

@@ -29,8 +29,6 @@ public:
     // Share of the pixels of `clientRect` that are the plain dialog grey (COLOR_3DFACE),
     // which is what shows where nothing was painted over the default background.
     double ShareOfDialogGrey(const RECT& clientRect) const;
-    // Number of different colours in `clientRect` (a drawn image has many, a flat fill one).
-    size_t DistinctColors(const RECT& clientRect) const;
 
     // Writes the image as <build>\screenshots\<name>.png (the folder is created when
     // needed). Returns the path written, empty on failure.

@@ -235,7 +235,11 @@ TEST_F(StartupTest, WelcomePage_Screenshot_ShowsTheSkinAndTheButtonFaces)
     EXPECT_TRUE(drawn);
     for (const Face& face : faces)
         std::printf("%s button: %.3f of its image shown\n", face.name, face.share);
-    EXPECT_GT(skinShare, 0.95) << "the background does not show the skin bitmap";
+    RECT client{};
+    GetClientRect(m_window, &client);
+    EXPECT_GT(skinShare, 0.95) << "the background does not show the skin bitmap ("
+                               << screen.ShareOfDialogGrey(client)
+                               << " of the window is the plain dialog grey)";
     for (const Face& face : faces)
         EXPECT_GT(face.share, 0.9) << "the " << face.name << " button does not show its image "
                                    << face.imageId << " over the skin at " << Describe(face.rect);
