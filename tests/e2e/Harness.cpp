@@ -373,7 +373,22 @@ void PressKey(HWND window, UINT virtualKey)
 
 void ParkMouseCursor()
 {
-    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, 0);
+    // SetCursorPos only moves this process's idea of the pointer under Wine; input sent
+    // through the system moves the pointer every process sees.
+    INPUT move{};
+    move.type = INPUT_MOUSE;
+    move.mi.dx = 65535;  // absolute coordinates are 0..65535 across the screen
+    move.mi.dy = 0;
+    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &move, sizeof(move));
+    const POINT corner = {GetSystemMetrics(SM_CXSCREEN) - 1, 0};
+    WaitUntil(
+        [&] {
+            POINT now{};
+            GetCursorPos(&now);
+            return now.x == corner.x && now.y == corner.y;
+        },
+        Milliseconds{2000}, "the pointer to reach the screen's corner");
 }
 
 void PostTrayNotify(HWND mainWindow, UINT mouseMessage)

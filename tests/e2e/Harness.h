@@ -130,7 +130,8 @@ testing::AssertionResult ClickControl(HWND dialog, int controlId, ClickMethod me
 // Posts a key press and release (WM_KEYDOWN, WM_KEYUP) to `window`.
 void PressKey(HWND window, UINT virtualKey);
 // Moves the mouse pointer to the screen's top-right corner, away from the program's
-// window, so no button shows its hover face by chance.
+// window, so no button shows its hover face by chance and a menu opened at the pointer
+// does not open under it.
 void ParkMouseCursor();
 // The notification-area callback the shell sends: message 1080, icon id, mouse message.
 void PostTrayNotify(HWND mainWindow, UINT mouseMessage);
