@@ -2,6 +2,7 @@
 
 #include <psapi.h>
 
+#include <cstdlib>
 #include <cwchar>
 #include <sstream>
 
@@ -353,6 +354,18 @@ testing::AssertionResult ClickControl(HWND dialog, int controlId, ClickMethod me
         PostMessageW(control, BM_CLICK, 0, 0);
         return testing::AssertionSuccess();
     }
+    if (method == ClickMethod::SystemInput) {
+        testing::AssertionResult moved = MovePointerTo(ControlCentreOnScreen(dialog, controlId));
+        if (!moved)
+            return moved;
+        INPUT press[2] = {};
+        press[0].type = press[1].type = INPUT_MOUSE;
+        press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        if (SendInput(2, press, sizeof(INPUT)) != 2)
+            return testing::AssertionFailure() << "SendInput failed with error " << GetLastError();
+        return testing::AssertionSuccess();
+    }
     RECT client{};
     GetClientRect(control, &client);
     const LPARAM centre = MAKELPARAM(client.right / 2, client.bottom / 2);
@@ -371,24 +384,38 @@ void PressKey(HWND window, UINT virtualKey)
     PostMessageW(window, WM_KEYUP, virtualKey, up);
 }
 
-void ParkMouseCursor()
+testing::AssertionResult MovePointerTo(POINT screenPoint)
 {
     // SetCursorPos only moves this process's idea of the pointer under Wine; input sent
-    // through the system moves the pointer every process sees.
+    // through the system moves the pointer every process sees. Absolute coordinates run
+    // from 0 to 65535 across the primary screen.
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
     INPUT move{};
     move.type = INPUT_MOUSE;
-    move.mi.dx = 65535;  // absolute coordinates are 0..65535 across the screen
-    move.mi.dy = 0;
+    move.mi.dx = MulDiv(screenPoint.x, 65535, width - 1);
+    move.mi.dy = MulDiv(screenPoint.y, 65535, height - 1);
     move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     SendInput(1, &move, sizeof(move));
-    const POINT corner = {GetSystemMetrics(SM_CXSCREEN) - 1, 0};
-    WaitUntil(
+    return WaitUntil(
         [&] {
             POINT now{};
             GetCursorPos(&now);
-            return now.x == corner.x && now.y == corner.y;
+            return std::abs(now.x - screenPoint.x) <= 1 && std::abs(now.y - screenPoint.y) <= 1;
         },
-        Milliseconds{2000}, "the pointer to reach the screen's corner");
+        Milliseconds{3000}, "the pointer to reach the point");
+}
+
+POINT ControlCentreOnScreen(HWND dialog, int controlId)
+{
+    RECT rect{};
+    GetWindowRect(GetDlgItem(dialog, controlId), &rect);
+    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+void ParkMouseCursor()
+{
+    MovePointerTo({GetSystemMetrics(SM_CXSCREEN) - 1, 0});
 }
 
 void PostTrayNotify(HWND mainWindow, UINT mouseMessage)

@@ -121,14 +121,21 @@ std::string Describe(const RECT& rect);
 // ---- input -----------------------------------------------------------------------------
 
 enum class ClickMethod {
-    Mouse,    // WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP posted to the control's centre
-    BmClick,  // BM_CLICK posted to the control
+    Mouse,        // WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP posted to the control's centre
+    BmClick,      // BM_CLICK posted to the control
+    SystemInput,  // the pointer moved to the control's centre and pressed (SendInput), so
+                  // the click comes through the system like a real one; the pointer stays
 };
 // Clicks a control as a user would; fails when the control is missing or not visible
 // (a user cannot click what is not shown). Does not wait for the program to react.
 testing::AssertionResult ClickControl(HWND dialog, int controlId, ClickMethod method);
 // Posts a key press and release (WM_KEYDOWN, WM_KEYUP) to `window`.
 void PressKey(HWND window, UINT virtualKey);
+// Moves the real pointer (SendInput) to `screenPoint` and waits until the system reports
+// it there.
+testing::AssertionResult MovePointerTo(POINT screenPoint);
+// The centre of a control in screen coordinates.
+POINT ControlCentreOnScreen(HWND dialog, int controlId);
 // Moves the mouse pointer to the screen's top-right corner, away from the program's
 // window, so no button shows its hover face by chance and a menu opened at the pointer
 // does not open under it.

@@ -138,6 +138,32 @@ TEST_F(PagesTest, StartButton_Clicked_ShowsTheEnginePageWithLiveValues)
         << "control 1036 shows \"" << Narrow(cpu) << "\"";
 }
 
+TEST_F(PagesTest, StartButton_PointerRestingThenLeavingThenClicking_HoversAndStarts)
+{
+    ProgramResources resources(m_program->ExePath());
+    const std::optional<BitmapPixels> skin = resources.Bitmap(IDB_SKIN_MAIN);
+    const std::optional<BitmapPixels> hover = resources.Png(IDR_PNG_START_HOVER);
+    const std::optional<BitmapPixels> normal = resources.Png(IDR_PNG_START_NORMAL);
+    ASSERT_TRUE(skin && hover && normal) << "cannot read the skin or the Start images";
+    const RECT start = ReadControl(m_window, IDC_START).rect;
+    auto shows = [&](const BitmapPixels& face) {
+        return ShareShowingFace(ScreenImage::OfWindow(m_window), *skin, face, start) > 0.9;
+    };
+    if (ScreenBitsPerPixel() < 24)
+        GTEST_SKIP() << "colour checks need a true-colour screen";
+
+    ASSERT_TRUE(MovePointerTo(ControlCentreOnScreen(m_window, IDC_START)));
+    EXPECT_TRUE(WaitUntil([&] { return shows(*hover); }, kDeadline,
+                          "the Start button's hover face under the resting pointer"));
+    EXPECT_FALSE(shows(*normal)) << "the hover face cannot be told from the normal one";
+    ParkMouseCursor();
+    EXPECT_TRUE(WaitUntil([&] { return shows(*normal); }, kDeadline,
+                          "the Start button's normal face once the pointer has left"));
+
+    ASSERT_TRUE(ClickControl(m_window, IDC_START, ClickMethod::SystemInput));
+    EXPECT_TRUE(WaitForPage(kEnginePage));
+}
+
 TEST_F(PagesTest, Tabs_ClickedInTurn_SwitchPagesAndFillTheSystemFacts)
 {
     ASSERT_TRUE(ClickControl(m_window, IDC_START, ClickMethod::BmClick));
