@@ -11,7 +11,7 @@ namespace e2e {
 
 // Every control of the main window: where it sits, on which page it shows, what it says
 // before any page command runs.
-const std::vector<ControlSpec> kMainWindowControls = {
+const std::vector<ExpectedControl> kMainWindowControls = {
     {IDC_CONTACT, Page::All, {740, 4, 24, 24}, nullptr},
     {IDC_CLOSE, Page::All, {772, 4, 24, 24}, nullptr},
     {IDC_START, Page::Welcome, {336, 370, 250, 38}, nullptr},
@@ -78,15 +78,15 @@ testing::AssertionResult ShowsExactlyPage(HWND mainWindow, int pageNumber)
 {
     std::ostringstream wrong;
     std::set<int> expectedShown;
-    for (const ControlSpec& spec : kMainWindowControls) {
-        const ControlState control = ReadControl(mainWindow, spec.id);
-        const bool expected = IsShownOnPage(spec.page, pageNumber);
+    for (const ExpectedControl& entry : kMainWindowControls) {
+        const ControlState control = ReadControl(mainWindow, entry.id);
+        const bool expected = IsShownOnPage(entry.page, pageNumber);
         if (expected)
-            expectedShown.insert(spec.id);
+            expectedShown.insert(entry.id);
         if (!control.exists)
-            wrong << " " << spec.id << " missing;";
+            wrong << " " << entry.id << " missing;";
         else if (control.shown != expected)
-            wrong << " " << spec.id << " (\"" << Narrow(control.text) << "\") "
+            wrong << " " << entry.id << " (\"" << Narrow(control.text) << "\") "
                   << (control.shown ? "shown" : "hidden") << ";";
     }
     for (HWND child : DirectChildrenOf(mainWindow)) {

@@ -22,14 +22,14 @@ struct Place {
     int x, y, width, height;
 };
 
-struct ControlSpec {
+struct ExpectedControl {
     int id;
     Page page;
     Place place;
     const wchar_t* text;  // nullptr: not a text control, or checked by its own test
 };
 
-extern const std::vector<ControlSpec> kMainWindowControls;
+extern const std::vector<ExpectedControl> kMainWindowControls;
 
 bool IsShownOnPage(Page controlPage, int pageNumber);
 RECT ToRect(const Place& place);

@@ -107,30 +107,30 @@ TEST_F(StartupTest, Controls_AfterStart_CarryTheirInitialTexts)
 {
     // Hidden pages included: their texts are set once at start-up, so a mixed-up id shows
     // here long before anyone opens that page.
-    for (const ControlSpec& spec : kMainWindowControls) {
-        if (!spec.text)
+    for (const ExpectedControl& entry : kMainWindowControls) {
+        if (!entry.text)
             continue;
-        EXPECT_EQ(Narrow(ReadControl(m_window, spec.id).text), Narrow(spec.text))
-            << "text of control " << spec.id;
+        EXPECT_EQ(Narrow(ReadControl(m_window, entry.id).text), Narrow(entry.text))
+            << "text of control " << entry.id;
     }
 }
 
 TEST_F(StartupTest, Controls_AfterStart_SitAtTheirPlaces)
 {
     ProgramResources resources(s_program->ExePath());
-    for (const ControlSpec& spec : kMainWindowControls) {
-        RECT expected = ToRect(spec.place);
+    for (const ExpectedControl& entry : kMainWindowControls) {
+        RECT expected = ToRect(entry.place);
         // The animation box takes the size of its animation once that has loaded.
-        if (spec.id == IDC_WELCOME_ANIMATION) {
+        if (entry.id == IDC_WELCOME_ANIMATION) {
             if (std::optional<SIZE> gif = resources.GifScreenSize(IDR_GIF_WELCOME)) {
                 expected.right = expected.left + gif->cx;
                 expected.bottom = expected.top + gif->cy;
             }
         }
-        const ControlState control = ReadControl(m_window, spec.id);
-        ASSERT_TRUE(control.exists) << "control " << spec.id << " is missing";
+        const ControlState control = ReadControl(m_window, entry.id);
+        ASSERT_TRUE(control.exists) << "control " << entry.id << " is missing";
         EXPECT_TRUE(EqualRect(&control.rect, &expected))
-            << "control " << spec.id << " is at " << Describe(control.rect) << ", expected "
+            << "control " << entry.id << " is at " << Describe(control.rect) << ", expected "
             << Describe(expected);
     }
 }
