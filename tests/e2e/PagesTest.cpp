@@ -87,6 +87,10 @@ protected:
         const RECT selectedRect = ReadControl(m_window, selectedTab).rect;
         const RECT otherRect = ReadControl(m_window, otherTab).rect;
 
+        if (ScreenBitsPerPixel() < 24) {
+            ScreenImage::OfWindow(m_window).SavePng(name);
+            GTEST_SKIP() << "colour checks need a true-colour screen";
+        }
         ScreenImage screen;
         double selectedShare = 0, otherShare = 0;
         const testing::AssertionResult drawn = WaitUntil(
@@ -98,8 +102,6 @@ protected:
             },
             kDeadline, "the tabs to show their faces");
         EXPECT_FALSE(screen.SavePng(name).empty()) << "could not write a screenshot";
-        if (ScreenBitsPerPixel() < 24)
-            GTEST_SKIP() << "colour checks need a true-colour screen";
         EXPECT_TRUE(drawn);
         EXPECT_GT(selectedShare, 0.9)
             << "tab " << selectedTab << " does not show its selected image " << selectedImage;

@@ -75,7 +75,11 @@ double ShareShowingFace(const ScreenImage& screen, const BitmapPixels& skin,
 testing::AssertionResult WaitForSkinnedWindow(HWND window, const BitmapPixels& skin,
                                               const std::wstring& screenshotName)
 {
-    ScreenImage screen;
+    ScreenImage screen = ScreenImage::OfWindow(window);
+    if (ScreenBitsPerPixel() < 24) {
+        screen.SavePng(screenshotName);
+        return testing::AssertionSuccess();
+    }
     double share = 0;
     testing::AssertionResult painted = WaitUntil(
         [&] {
@@ -85,8 +89,6 @@ testing::AssertionResult WaitForSkinnedWindow(HWND window, const BitmapPixels& s
         },
         kDeadline, "the window to show its skin");
     screen.SavePng(screenshotName);
-    if (ScreenBitsPerPixel() < 24)
-        return testing::AssertionSuccess();
     if (!painted)
         painted << " (" << share << " of the background shows the skin)";
     return painted;
