@@ -32,7 +32,6 @@ constexpr wchar_t kMainCaption[] = L"Vexra";
 constexpr wchar_t kProgramKey[] = L"Software\\VexraUi";
 constexpr UINT kTrayNotifyMessage = WM_USER + 56;  // 1080
 constexpr UINT kTrayIconId = 128;
-constexpr UINT kTrayOpenCommand = 32771;
 constexpr UINT kTrayExitCommand = 32772;
 
 // ---- waiting ---------------------------------------------------------------------------

@@ -8,7 +8,6 @@
 
 #include "res/resource.h"
 
-#include <algorithm>
 #include <memory>
 
 namespace e2e {
