@@ -4,7 +4,7 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 "$ROOT/scripts/setup.sh"
-"$ROOT/scripts/build.sh" "$ROOT/build"
+"$ROOT/scripts/build.sh" "$ROOT/build" vexra
 
 export VEXRA_BUILD_DIR="$ROOT/build"
 export VEXRA_WINEPREFIX="$ROOT/build/wineprefix-run"
