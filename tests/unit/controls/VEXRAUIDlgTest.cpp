@@ -127,3 +127,25 @@ TEST_F(PopupTest, ShowNotifyPopup_MakesAnIndependentPopupThatEndsItself)
     EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hPopup); }));
     EXPECT_EQ(CWnd::FromHandlePermanent(hPopup), nullptr) << "the window left the framework's map";
 }
+
+TEST_F(PopupTest, Open_LeavesTheWindowInFrontWhereItIs)
+{
+    // The announced application is the one in front; the popup must not take its place.
+    const HWND hFront = CreateWindowExW(0, L"STATIC", L"application in front", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                        10, 10, 200, 100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(hFront, nullptr);
+    SetForegroundWindow(hFront);
+    if (!PumpUntil([&] { return GetForegroundWindow() == hFront; }, 3000)) {
+        DestroyWindow(hFront);
+        GTEST_SKIP() << "this desktop does not let the test put a window in front";
+    }
+
+    const HWND hPopup = ShowNotifyPopup(nullptr, L"NOTEPAD is now", L"VEXRA Boosted", 60000);
+    ASSERT_NE(hPopup, nullptr);
+    EXPECT_TRUE(IsWindowVisible(hPopup));
+    EXPECT_EQ(GetForegroundWindow(), hFront);
+    EXPECT_NE(GetActiveWindow(), hPopup);
+
+    DestroyWindow(hPopup);
+    DestroyWindow(hFront);
+}
