@@ -9,6 +9,8 @@
 
 #include "res/resource.h"
 
+#include <chrono>
+#include <cwctype>
 #include <memory>
 
 namespace e2e {
@@ -128,10 +130,55 @@ TEST_F(EngineTest, StartedApplication_AfterStart_IsBoostedAnnouncedAndTheOneBefo
     EXPECT_TRUE(WaitForClass(alpha, BELOW_NORMAL_PRIORITY_CLASS, "alpha.exe"));
 }
 
+TEST_F(EngineTest, LongNamedApplication_Announced_ShowsFirst35CharactersForTwelveSecondsAndBoostingGoesOnInTheBackground)
+{
+    // 40 characters before the extension; the announcement keeps the first 35.
+    const std::wstring stem = L"longnamedapplicationforvexraannouncement";
+    ASSERT_EQ(stem.size(), 40u);
+    const std::wstring shown = stem.substr(0, 35);
+    std::wstring upperShown = shown;
+    for (wchar_t& c : upperShown)
+        c = static_cast<wchar_t>(std::towupper(c));
+
+    ChildProcess longNamed;
+    ASSERT_TRUE(StartApplication(stem + L".exe", longNamed));
+    HWND popup = WaitForAnnouncement(upperShown);
+    ASSERT_TRUE(popup);
+    const auto seenAt = std::chrono::steady_clock::now();
+    EXPECT_EQ(Narrow(ReadControl(m_window, IDC_ENGINE_FOCUS_VALUE).text), Narrow(shown));
+
+    RECT place{};
+    GetWindowRect(popup, &place);
+    const RECT expected = {GetSystemMetrics(SM_CXFULLSCREEN) - 360, GetSystemMetrics(SM_CYFULLSCREEN) - 100,
+                           GetSystemMetrics(SM_CXFULLSCREEN) - 360 + 350,
+                           GetSystemMetrics(SM_CYFULLSCREEN) - 100 + 120};
+    EXPECT_TRUE(EqualRect(&place, &expected))
+        << "the popup is at " << Describe(place) << ", expected " << Describe(expected);
+    EXPECT_TRUE(GetWindowLongW(popup, GWL_EXSTYLE) & WS_EX_TOPMOST) << "the popup is not topmost";
+
+    // The announcement stays for its twelve seconds, then goes by itself.
+    const auto sinceSeen = [&] {
+        return std::chrono::duration_cast<Milliseconds>(std::chrono::steady_clock::now() - seenAt);
+    };
+    EXPECT_TRUE(HoldsFor([&] { return IsWindow(popup) && IsWindowVisible(popup); },
+                         Milliseconds{10000} - sinceSeen(), "the popup to stay for ten seconds"));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(popup); }, Milliseconds{15000} - sinceSeen(),
+                          "the popup to close itself"))
+        << "after " << sinceSeen().count() << " ms since it was seen";
+
+    // With the window in the background, an application started now is still boosted.
+    ASSERT_TRUE(ClickControl(m_window, IDC_CLOSE, ClickMethod::Mouse));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(m_window); }, kDeadline, "the main window to hide"));
+    ChildProcess hidden;
+    ASSERT_TRUE(StartApplication(L"hidden.exe", hidden));
+    EXPECT_TRUE(WaitForClass(hidden, REALTIME_PRIORITY_CLASS, "hidden.exe started in the background"));
+    EXPECT_TRUE(WaitForClass(longNamed, BELOW_NORMAL_PRIORITY_CLASS, "the long-named application"));
+}
+
 TEST_F(EngineTest, ApplicationInFront_WithNamesakes_IsBoostedAndTheOneBeforeLowered)
 {
-    // Each start is announced by a popup, which takes the front under Wine; let every
-    // announcement happen before choosing the application in front.
+    // Each start is announced once its window is in front; let every announcement happen
+    // before choosing the application in front, so none comes in the middle of the checks.
     ChildProcess chrome, chromedriver, other;
     HWND chromeWindow = StartApplication(L"chrome.exe", chrome);
     ASSERT_TRUE(chromeWindow);
