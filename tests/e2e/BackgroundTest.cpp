@@ -89,6 +89,22 @@ protected:
         return menu;
     }
 
+    // Starts an application (the boostee.exe helper), then the program, which lowers it as
+    // already running; waits for the program's icon too.
+    void StartProgramOverRunningApplication(const TempFolder& folder, ChildProcess& present)
+    {
+        std::wstring failure;
+        ASSERT_TRUE(StartHelperAs(L"boostee", L"present.exe", folder.Path(), L"present", present,
+                                  &failure))
+            << Narrow(failure);
+        ASSERT_TRUE(WaitUntil([&] { return !TopLevelWindowsOf(present.Id()).empty(); }, kDeadline,
+                              "the window of present.exe"));
+        ASSERT_NO_FATAL_FAILURE(StartProgram());
+        ASSERT_TRUE(WaitUntil([&] { return present.PriorityClass() == BELOW_NORMAL_PRIORITY_CLASS; },
+                              kDeadline, "the running application to be lowered"));
+        ASSERT_TRUE(WaitForOwnIcon());
+    }
+
     void CloseToBackground()
     {
         ASSERT_TRUE(ClickControl(m_window, IDC_CLOSE, ClickMethod::Mouse));
@@ -177,16 +193,7 @@ TEST_F(BackgroundTest, TrayMenuExit_RestoresEveryPriorityAndRemovesTheIcon)
         GTEST_SKIP() << "the build has no boostee.exe helper (tests/helpers/boostee.cpp)";
     TempFolder folder;
     ChildProcess present;
-    std::wstring failure;
-    ASSERT_TRUE(StartHelperAs(L"boostee", L"present.exe", folder.Path(), L"present", present,
-                              &failure))
-        << Narrow(failure);
-    ASSERT_TRUE(WaitUntil([&] { return !TopLevelWindowsOf(present.Id()).empty(); }, kDeadline,
-                          "the window of present.exe"));
-    ASSERT_NO_FATAL_FAILURE(StartProgram());
-    ASSERT_TRUE(WaitUntil([&] { return present.PriorityClass() == BELOW_NORMAL_PRIORITY_CLASS; },
-                          kDeadline, "the running application to be lowered"));
-    ASSERT_TRUE(WaitForOwnIcon());
+    ASSERT_NO_FATAL_FAILURE(StartProgramOverRunningApplication(folder, present));
 
     // Right click on the icon, then "Exit", the menu's second item, with the keyboard.
     HWND menu = OpenTrayMenu();
@@ -207,12 +214,21 @@ TEST_F(BackgroundTest, TrayMenuExit_RestoresEveryPriorityAndRemovesTheIcon)
                           Milliseconds{3000}, "the icon to go"));
 }
 
-TEST_F(BackgroundTest, EscapeKey_EndsTheProgram)
+TEST_F(BackgroundTest, EscapeKey_EndsTheProgramWithEveryPriorityRestoredAndTheIconRemoved)
 {
-    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    if (!FileExists(HelperPath(L"boostee")))
+        GTEST_SKIP() << "the build has no boostee.exe helper (tests/helpers/boostee.cpp)";
+    TempFolder folder;
+    ChildProcess present;
+    ASSERT_NO_FATAL_FAILURE(StartProgramOverRunningApplication(folder, present));
+
     PressKey(m_window, VK_ESCAPE);
-    EXPECT_TRUE(m_program->Process().WaitForExit(kDeadline))
+    ASSERT_TRUE(m_program->Process().WaitForExit(kDeadline))
         << "Escape did not end the program (the dialog's default Cancel)";
+    // Any end of the program, not only the tray's Exit, leaves no process lowered.
+    EXPECT_EQ(PriorityClassName(present.PriorityClass()), std::string("NORMAL"));
+    EXPECT_TRUE(WaitUntil([&] { return TrayIconWindows().size() == m_iconsBefore; },
+                          Milliseconds{3000}, "the icon to go"));
 }
 
 }  // namespace
