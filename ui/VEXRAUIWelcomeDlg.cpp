@@ -375,13 +375,20 @@ void CVEXRAUIWelcomeDlg::OnTabSystem()
     ShowPage(PAGE_SYSTEM);
 }
 
+// Once the program has begun to end and has put every process back to normal, a report
+// the watcher sends meanwhile (it arrives whenever this thread waits on another, as while
+// the icon is removed) must not raise or lower anything again.
 LRESULT CVEXRAUIWelcomeDlg::OnProcessStarted(WPARAM wParam, LPARAM lParam)
 {
+    if (m_bProcessesRestored)
+        return 0;
     return m_engine.OnProcessStarted(wParam, lParam);
 }
 
 LRESULT CVEXRAUIWelcomeDlg::OnProcessPresent(WPARAM wParam, LPARAM lParam)
 {
+    if (m_bProcessesRestored)
+        return 0;
     return m_engine.OnProcessPresent(wParam, lParam);
 }
 
@@ -389,7 +396,10 @@ void CVEXRAUIWelcomeDlg::OnTimer(UINT_PTR nIDEvent)
 {
     if (nIDEvent == TIMER_FOREGROUND)
     {
-        m_engine.RunForegroundCycle();
+        // After the end of the session the loop still runs until the process is ended;
+        // the processes put back to normal stay so.
+        if (!m_bProcessesRestored)
+            m_engine.RunForegroundCycle();
     }
     else if (nIDEvent == TIMER_GAUGES)
     {

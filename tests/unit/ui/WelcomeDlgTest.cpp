@@ -256,4 +256,25 @@ TEST_F(WelcomeDlgTest, VersionLine_ComesFromTheExecutablesRecord)
     GetWindowTextW(Control(1010), szText, 128);
     EXPECT_STREQ(L"VERSION: 1.0.0.37 ", szText);
 }
+
+// ---------------------------------------------------------------------------------------
+// The end of the program
+// ---------------------------------------------------------------------------------------
+
+TEST_F(WelcomeDlgTest, EndOfSession_LaterReportsAndCycles_ChangeNoPriorityAgain)
+{
+    const HWND hDlg = m_dlg.GetSafeHwnd();
+    m_dlg.m_engine.m_bEngineStarted = TRUE;  // as after Start
+    SendMessageW(hDlg, WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), GetPriorityClass(GetCurrentProcess()));
+
+    // The window lives on until the process is ended: what the watcher reports and what
+    // the foreground timer finds now must leave every process at normal.
+    SendMessageW(hDlg, WM_PROCESS_STARTED, GetCurrentProcessId(), 1);
+    SendMessageW(hDlg, WM_PROCESS_PRESENT, GetCurrentProcessId(), 1);
+    SendMessageW(hDlg, WM_TIMER, TIMER_FOREGROUND, 0);
+    EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), GetPriorityClass(GetCurrentProcess()));
+    SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);
+}
+
 }  // namespace
