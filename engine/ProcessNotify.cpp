@@ -44,6 +44,13 @@ CProcessNotify::CProcessNotify()
 
 CProcessNotify::~CProcessNotify()
 {
+    // A Start whose thread could not be created keeps its event for the next Start;
+    // with no next Start it would outlive the watcher.
+    if (m_hThread == NULL && m_hStopEvent != NULL)
+    {
+        CloseHandle(m_hStopEvent);
+        m_hStopEvent = NULL;
+    }
     StopWorker();
 }
 
