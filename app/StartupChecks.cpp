@@ -37,7 +37,11 @@ BOOL CWin32StartupSystem::StartShellVerb(SHELLEXECUTEINFOW* pInfo)
 
 void CWin32StartupSystem::ReleaseInstanceMutex(HANDLE hMutex)
 {
-    ::ReleaseMutex(hMutex);
+    // Created owned and then waited on, the mutex is owned more than once; each ownership
+    // needs its own release, or a handle still open elsewhere keeps it held by us.
+    while (::ReleaseMutex(hMutex))
+    {
+    }
     ::CloseHandle(hMutex);
 }
 

@@ -91,6 +91,37 @@ TEST(InstanceMutex, FirstCreate_OwnsIt_AndASecondCreateInTheSameProcessToo)
     ReleaseMutex(first.h);  // created owned and waited on once more
 }
 
+DWORD WINAPI WaitForMutexOnce(LPVOID hMutex)
+{
+    const DWORD dwResult = WaitForSingleObject(static_cast<HANDLE>(hMutex), 0);
+    if (dwResult == WAIT_OBJECT_0 || dwResult == WAIT_ABANDONED)
+        ReleaseMutex(static_cast<HANDLE>(hMutex));
+    return dwResult;
+}
+
+TEST(InstanceMutex, ReleasedForTheElevatedCopy_IsFreeForAnotherThread)
+{
+    const CString strName = UniqueMutexName(L"release");
+    HANDLE hOwned = nullptr;
+    ASSERT_FALSE(IsInstanceMutexHeldElsewhere(strName, hOwned));
+    // Another handle keeps the named mutex alive after ours is closed, as a start of
+    // another copy at that moment would.
+    ScopedHandle other;
+    other.h = OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, strName);
+    ASSERT_NE(nullptr, other.h);
+
+    CWin32StartupSystem system;
+    system.ReleaseInstanceMutex(hOwned);
+
+    HANDLE hThread = CreateThread(nullptr, 0, WaitForMutexOnce, other.h, 0, nullptr);
+    ASSERT_NE(nullptr, hThread);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(hThread, 10000));
+    DWORD dwWait = WAIT_FAILED;
+    GetExitCodeThread(hThread, &dwWait);
+    CloseHandle(hThread);
+    EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), dwWait);
+}
+
 TEST(InstanceMutex, NameThatCannotBeCreated_CountsAsAnotherInstance)
 {
     ScopedHandle handle;
