@@ -1,6 +1,7 @@
 #include "engine/CrashPriorityGuard.h"
 
-#include "engine/PriorityControl.h"
+#include "engine/PriorityMode.h"
+#include "engine/ProcessSystem.h"
 #include "engine/Win32ProcessSystem.h"
 
 #include <cstdlib>
@@ -8,13 +9,28 @@
 
 namespace
 {
+// The id list lives outside the stack: after a stack overflow the dying thread has only
+// a few pages left, far too few for a list of 5000 ids.
+DWORD g_adwCrashPids[PROCESS_ID_BUFFER_LENGTH / sizeof(DWORD)];
+// Two threads may crash at once; the second waits until the first has used the list.
+volatile LONG g_nCrashRestoreBusy = 0;
+
 void RestoreAllProcessesToNormal()
 {
+    while (::InterlockedCompareExchange(&g_nCrashRestoreBusy, 1, 0) != 0)
+        ::Sleep(1);
+
     // A fresh view of the system: the crashed dialog's own objects may be what broke.
-    // Nothing here allocates beyond the stack, so it still works with a damaged heap.
     CWin32ProcessSystem system;
-    CPriorityControl priorities(system);
-    priorities.RestoreAllPriorities();
+    DWORD bytesReturned = 0;
+    if (system.EnumProcessIds(g_adwCrashPids, sizeof(g_adwCrashPids), &bytesReturned))
+    {
+        const DWORD count = bytesReturned / sizeof(DWORD);
+        for (DWORD i = 0; i < count && i < _countof(g_adwCrashPids); ++i)
+            system.SetProcessPriority(g_adwCrashPids[i], PriorityClassOfMode(PRIORITY_NORMAL));
+    }
+
+    ::InterlockedExchange(&g_nCrashRestoreBusy, 0);
 }
 
 [[noreturn]] void RestorePrioritiesOnTerminate()

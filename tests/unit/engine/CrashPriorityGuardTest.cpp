@@ -45,6 +45,46 @@ TEST_F(CrashPriorityGuardTest, RestorePrioritiesOnCrash_BoostedAndLoweredProcess
     EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), ReadPriorityClass(lowered.Pid()));
 }
 
+// Uses up this thread's stack until only `margin` bytes are left above its lowest
+// address, as after a stack overflow, then runs the crash restore there.
+static __attribute__((noinline)) LONG RestoreWithLittleStack(ULONG_PTR margin)
+{
+    volatile char frame[1024];
+    frame[0] = 0;
+    // The stack's reservation begins at its lowest address.
+    MEMORY_BASIC_INFORMATION stack = {};
+    VirtualQuery(const_cast<char*>(&frame[0]), &stack, sizeof(stack));
+    const ULONG_PTR low = reinterpret_cast<ULONG_PTR>(stack.AllocationBase);
+    if (reinterpret_cast<ULONG_PTR>(&frame[0]) - low > margin)
+        return RestoreWithLittleStack(margin) + frame[0];
+    return RestorePrioritiesOnCrash(nullptr);
+}
+
+static DWORD WINAPI RestoreWithLittleStackThread(LPVOID margin)
+{
+    return static_cast<DWORD>(RestoreWithLittleStack(reinterpret_cast<ULONG_PTR>(margin)));
+}
+
+TEST_F(CrashPriorityGuardTest, RestorePrioritiesOnCrash_AfterStackOverflow_StillRestores)
+{
+    CBoostee boosted;
+    ASSERT_TRUE(boosted.Start(HelpersFolder() + L"\\boostee.exe", L"crash-overflow"));
+    ASSERT_TRUE(SetClass(boosted.Pid(), REALTIME_PRIORITY_CLASS));
+
+    // What a thread has left when the system hands it a stack overflow: a few pages.
+    const ULONG_PTR margin = 16 * 1024;
+    HANDLE thread = CreateThread(NULL, 0, RestoreWithLittleStackThread,
+                                 reinterpret_cast<LPVOID>(margin), 0, NULL);
+    ASSERT_NE(nullptr, thread);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 20000));
+    DWORD exitCode = 0;
+    GetExitCodeThread(thread, &exitCode);
+    CloseHandle(thread);
+
+    EXPECT_EQ(static_cast<DWORD>(EXCEPTION_CONTINUE_SEARCH), exitCode);
+    EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), ReadPriorityClass(boosted.Pid()));
+}
+
 TEST(CrashPriorityGuard, Install_MakesTheRestoreTheUnhandledExceptionFilter)
 {
     LPTOP_LEVEL_EXCEPTION_FILTER before = SetUnhandledExceptionFilter(nullptr);
