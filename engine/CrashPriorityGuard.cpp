@@ -12,13 +12,23 @@ namespace
 // The id list lives outside the stack: after a stack overflow the dying thread has only
 // a few pages left, far too few for a list of 5000 ids.
 DWORD g_adwCrashPids[PROCESS_ID_BUFFER_LENGTH / sizeof(DWORD)];
-// Two threads may crash at once; the second waits until the first has used the list.
-volatile LONG g_nCrashRestoreBusy = 0;
+// The thread using the list, 0 when none. Two threads may crash at once: the second
+// waits until the first is done.
+volatile LONG g_nCrashRestoreThread = 0;
 
 void RestoreAllProcessesToNormal()
 {
-    while (::InterlockedCompareExchange(&g_nCrashRestoreBusy, 1, 0) != 0)
+    const LONG self = static_cast<LONG>(::GetCurrentThreadId());
+    for (;;)
+    {
+        const LONG owner = ::InterlockedCompareExchange(&g_nCrashRestoreThread, self, 0);
+        if (owner == 0)
+            break;
+        // The restore itself crashed: waiting for ourselves would hang the dying program.
+        if (owner == self)
+            return;
         ::Sleep(1);
+    }
 
     // A fresh view of the system: the crashed dialog's own objects may be what broke.
     CWin32ProcessSystem system;
@@ -30,7 +40,7 @@ void RestoreAllProcessesToNormal()
             system.SetProcessPriority(g_adwCrashPids[i], PriorityClassOfMode(PRIORITY_NORMAL));
     }
 
-    ::InterlockedExchange(&g_nCrashRestoreBusy, 0);
+    ::InterlockedExchange(&g_nCrashRestoreThread, 0);
 }
 
 [[noreturn]] void RestorePrioritiesOnTerminate()
