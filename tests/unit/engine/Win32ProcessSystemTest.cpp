@@ -159,25 +159,32 @@ TEST_F(Win32ProcessSystemTest, ForegroundCycle_RealWindowInFront_BoostsItsProces
     CBoostee first, second;
     ASSERT_TRUE(first.Start(firstPath, L"first"));
     ASSERT_TRUE(second.Start(secondPath, L"second"));
-    // A new window's own activation can arrive late; it is settled once the window
-    // has been seen in front.
-    auto bringToFront = [](const CBoostee& app) {
+    FakeBoostView view;
+    CBoostEngine engine(system, view);
+    // A new window's own activation can arrive late and take the front back between our
+    // SetForegroundWindow and the cycle: bring the window forward and run cycles until
+    // one of them has seen it in front.
+    auto cycleWithInFront = [&](const CBoostee& app) {
         return PollUntil([&] {
             SetForegroundWindow(app.Window());
-            return GetForegroundWindow() == app.Window();
+            if (GetForegroundWindow() != app.Window())
+                return false;
+            engine.RunForegroundCycle();
+            return engine.m_dwBoostedPid == app.Pid();
         }, 5000);
     };
 
-    FakeBoostView view;
-    CBoostEngine engine(system, view);
-    if (!bringToFront(second))
+    const bool canBringToFront = PollUntil([&] {
+        SetForegroundWindow(second.Window());
+        return GetForegroundWindow() == second.Window();
+    }, 5000);
+    if (!canBringToFront)
         GTEST_SKIP() << "this desktop does not let a test bring a window to the front";
-    engine.RunForegroundCycle();
-    EXPECT_EQ(second.Pid(), engine.m_dwBoostedPid);
+
+    ASSERT_TRUE(cycleWithInFront(second));
     EXPECT_EQ(REALTIME, ReadPriorityClass(second.Pid()));
 
-    ASSERT_TRUE(bringToFront(first));
-    engine.RunForegroundCycle();
+    ASSERT_TRUE(cycleWithInFront(first));
     EXPECT_EQ(first.Pid(), engine.m_dwBoostedPid);
     EXPECT_EQ(REALTIME, ReadPriorityClass(first.Pid()));
     EXPECT_EQ(BELOW, ReadPriorityClass(second.Pid()));
