@@ -1,7 +1,6 @@
 #include "engine/CrashPriorityGuard.h"
 
-#include "engine/PriorityMode.h"
-#include "engine/ProcessSystem.h"
+#include "engine/PriorityControl.h"
 #include "engine/Win32ProcessSystem.h"
 
 #include <cstdlib>
@@ -32,13 +31,8 @@ void RestoreAllProcessesToNormal()
 
     // A fresh view of the system: the crashed dialog's own objects may be what broke.
     CWin32ProcessSystem system;
-    DWORD bytesReturned = 0;
-    if (system.EnumProcessIds(g_adwCrashPids, sizeof(g_adwCrashPids), &bytesReturned))
-    {
-        const DWORD count = bytesReturned / sizeof(DWORD);
-        for (DWORD i = 0; i < count && i < _countof(g_adwCrashPids); ++i)
-            system.SetProcessPriority(g_adwCrashPids[i], PriorityClassOfMode(PRIORITY_NORMAL));
-    }
+    CPriorityControl priorities(system);
+    priorities.RestoreAllPriorities(g_adwCrashPids, sizeof(g_adwCrashPids));
 
     ::InterlockedExchange(&g_nCrashRestoreThread, 0);
 }

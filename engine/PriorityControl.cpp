@@ -55,11 +55,17 @@ int CPriorityControl::ApplyPriorityToNamesakes(DWORD pid, int mode)
 void CPriorityControl::RestoreAllPriorities()
 {
     DWORD pids[PROCESS_ID_BUFFER_LENGTH / sizeof(DWORD)] = {};
+    RestoreAllPriorities(pids, sizeof(pids));
+}
+
+void CPriorityControl::RestoreAllPriorities(DWORD* pidBuffer, DWORD bufferLength)
+{
     DWORD bytesReturned = 0;
-    if (!m_system.EnumProcessIds(pids, sizeof(pids), &bytesReturned))
+    if (!m_system.EnumProcessIds(pidBuffer, bufferLength, &bytesReturned))
         return;
 
+    const DWORD capacity = bufferLength / sizeof(DWORD);
     const DWORD count = bytesReturned / sizeof(DWORD);
-    for (DWORD i = 0; i < count && i < _countof(pids); ++i)
-        SetProcessPriorityMode(pids[i], PRIORITY_NORMAL);
+    for (DWORD i = 0; i < count && i < capacity; ++i)
+        SetProcessPriorityMode(pidBuffer[i], PRIORITY_NORMAL);
 }

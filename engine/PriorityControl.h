@@ -22,6 +22,9 @@ public:
 
     // Every running process back to the normal class, whatever it had before.
     void RestoreAllPriorities();
+    // The same with the caller's id buffer (bufferLength bytes), for callers that cannot
+    // spend the stack on one.
+    void RestoreAllPriorities(DWORD* pidBuffer, DWORD bufferLength);
 
 private:
     std::u16string ReadImageStem(DWORD pid, bool* opened);
