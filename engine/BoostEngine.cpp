@@ -5,6 +5,23 @@
 #include "engine/ProcessNameText.h"
 #include "engine/Utf16Bridge.h"
 
+namespace
+{
+// Holds m_bCycleBusy for one cycle and clears it on every way out, an exception included:
+// left set, it would stop the engine for the rest of the run.
+class CCycleBusyScope
+{
+public:
+    explicit CCycleBusyScope(BYTE& busy) : m_busy(busy) { m_busy = 1; }
+    ~CCycleBusyScope() { m_busy = 0; }
+    CCycleBusyScope(const CCycleBusyScope&) = delete;
+    CCycleBusyScope& operator=(const CCycleBusyScope&) = delete;
+
+private:
+    BYTE& m_busy;
+};
+}  // namespace
+
 CBoostEngine::CBoostEngine(IProcessSystem& system, IBoostView& view)
     : m_bCycleBusy(0),
       m_dwBoostedPid(system.GetCurrentProcessId()),
@@ -24,26 +41,25 @@ void CBoostEngine::RunForegroundCycle()
     // deliver the next 50 ms tick into the middle of this one.
     if (m_bCycleBusy)
         return;
-    m_bCycleBusy = 1;
+    CCycleBusyScope busy(m_bCycleBusy);
 
+    // The one reading of the process list this cycle: the count, and the namesakes of the
+    // application in front and of the one before it, all come from it.
     DWORD pids[PROCESS_ID_BUFFER_LENGTH / sizeof(DWORD)] = {};
     DWORD bytesReturned = 0;
     if (!m_system.EnumProcessIds(pids, sizeof(pids), &bytesReturned))
-    {
-        m_bCycleBusy = 0;
         return;
-    }
-    ShowProcessCount(bytesReturned / sizeof(DWORD));
+    const PROCESS_LIST running = {pids, bytesReturned / static_cast<DWORD>(sizeof(DWORD))};
+    ShowProcessCount(running.count);
 
     // Without a foreground window (a desktop switch) the focus list of the last cycle
     // stays, and is scanned again below.
     HWND hForeground = m_system.GetForegroundWindow();
     if (hForeground != NULL)
-        BoostApplicationInFront(hForeground);
+        BoostApplicationInFront(hForeground, running);
 
     AnnounceStartedProcessInFocus();
     m_view.UpdateNow();
-    m_bCycleBusy = 0;
 }
 
 void CBoostEngine::ShowProcessCount(DWORD count)
@@ -53,7 +69,7 @@ void CBoostEngine::ShowProcessCount(DWORD count)
     m_view.SetProcessCountText(text);
 }
 
-void CBoostEngine::BoostApplicationInFront(HWND hForeground)
+void CBoostEngine::BoostApplicationInFront(HWND hForeground, const PROCESS_LIST& running)
 {
     FOREGROUND_CONTEXT context = {};
     context.system = &m_system;
@@ -73,14 +89,14 @@ void CBoostEngine::BoostApplicationInFront(HWND hForeground)
     if (m_dwBoostedPid != m_system.GetCurrentProcessId() && m_dwBoostedPid != target)
     {
         m_priority.SetProcessPriorityMode(m_dwBoostedPid, PRIORITY_DEMOTE);
-        m_priority.ApplyPriorityToNamesakes(m_dwBoostedPid, PRIORITY_DEMOTE);
+        m_priority.ApplyPriorityToNamesakes(m_dwBoostedPid, PRIORITY_DEMOTE, running);
     }
 
     // Boosted again on every cycle: a process may have lowered itself meanwhile.
     if (m_priority.SetProcessPriorityMode(target, PRIORITY_BOOST) > 0)
     {
         m_dwBoostedPid = target;
-        m_priority.ApplyPriorityToNamesakes(target, PRIORITY_BOOST);
+        m_priority.ApplyPriorityToNamesakes(target, PRIORITY_BOOST, running);
     }
 }
 
@@ -133,6 +149,9 @@ LRESULT CBoostEngine::OnProcessStarted(WPARAM wParam, LPARAM lParam)
     if (!m_bEngineStarted)
         return 1;
     const DWORD pid = static_cast<DWORD>(wParam);
+    // The watcher saw this id come into the list: what the cycle's names table knew of
+    // it, if anything, was an ended process that had the same id.
+    m_priority.ForgetProcess(pid);
     if (pid == m_dwLastStartedPid)
         return 0;
 

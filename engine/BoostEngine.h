@@ -31,6 +31,9 @@ public:
     // "Exit": every process back to the normal class.
     void RestoreAllPriorities();
 
+    // What the engine has learnt of the running processes.
+    const CProcessTable& ProcessTable() const { return m_priority.ProcessTable(); }
+
     // The engine's state; the dialog sets m_dwBoostedPid, m_strUserName and
     // m_bEngineStarted.
     BYTE m_bCycleBusy;                 // a cycle is running; a re-entered cycle returns
@@ -43,7 +46,7 @@ public:
 
 private:
     void ShowProcessCount(DWORD count);
-    void BoostApplicationInFront(HWND hForeground);
+    void BoostApplicationInFront(HWND hForeground, const PROCESS_LIST& running);
     void AnnounceStartedProcessInFocus();
     bool IsStartedPid(DWORD pid) const;
     void ClearProcessIdentity();

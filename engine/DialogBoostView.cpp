@@ -1,9 +1,27 @@
 #include "engine/DialogBoostView.h"
 
+namespace
+{
+bool LabelShows(HWND hLabel, const CString& text)
+{
+    const int length = ::GetWindowTextLengthW(hLabel);
+    if (length != text.GetLength())
+        return false;
+    CString shown;
+    ::GetWindowTextW(hLabel, shown.GetBuffer(length + 1), length + 1);
+    shown.ReleaseBuffer(length);
+    return shown == text;
+}
+}  // namespace
+
 void CDialogBoostView::SetLabelText(int controlId, const CString& text)
 {
     HWND hLabel = ::GetDlgItem(m_hDialog, controlId);
     if (hLabel == NULL)
+        return;
+    // The count is written on every cycle and seldom changes: repainting the skin under
+    // an unchanged text would cost the window a paint every 50 ms for nothing.
+    if (LabelShows(hLabel, text))
         return;
     ::SetWindowTextW(hLabel, text);
     // The labels are transparent over the skin: the dialog must repaint the background

@@ -4,11 +4,12 @@
 
 #include "engine/PriorityMode.h"
 #include "engine/ProcessSystem.h"
+#include "engine/ProcessTable.h"
 
 class CPriorityControl
 {
 public:
-    explicit CPriorityControl(IProcessSystem& system) : m_system(system) {}
+    explicit CPriorityControl(IProcessSystem& system) : m_system(system), m_table(system) {}
 
     // Gives one process the class of the mode. Nonzero on success; 0 when the process
     // cannot be opened or its class cannot be set.
@@ -17,8 +18,14 @@ public:
     // Gives the mode to every running process whose image stem contains the stem of pid's
     // image (pid itself included). In boost mode, pid and every namesake boosted are
     // appended to the focus process list. Returns 1 when pid cannot be opened or the
-    // process list cannot be read, else 0.
+    // process list cannot be read, else 0. Reads the process list itself.
     int ApplyPriorityToNamesakes(DWORD pid, int mode);
+    // The same over a process list the caller has just read (the cycle reads one anyway).
+    int ApplyPriorityToNamesakes(DWORD pid, int mode, const PROCESS_LIST& running);
+
+    // A start report: the id left the list and came back, so whatever the names table
+    // knew of it may belong to an ended process.
+    void ForgetProcess(DWORD pid) { m_table.Forget(pid); }
 
     // Every running process back to the normal class, whatever it had before.
     void RestoreAllPriorities();
@@ -26,8 +33,16 @@ public:
     // spend the stack on one.
     void RestoreAllPriorities(DWORD* pidBuffer, DWORD bufferLength);
 
+    const CProcessTable& ProcessTable() const { return m_table; }
+
 private:
-    std::u16string ReadImageStem(DWORD pid, bool* opened);
+    // Changes a namesake known by its record; an id that names a newer process is read
+    // afresh and changed only if that process is a namesake too. Whether it is (still) a
+    // namesake, so the caller can add it to the focus list.
+    bool SetNamesakePriorityMode(const PROCESS_RECORD& record, const std::u16string& targetStem,
+                                 int mode);
 
     IProcessSystem& m_system;
+    CProcessTable m_table;
+    std::vector<DWORD> m_namesakes;   // the namesakes being changed, kept to reuse its memory
 };

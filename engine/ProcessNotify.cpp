@@ -10,16 +10,15 @@ namespace
 {
 typedef std::vector<DWORD> PidList;
 
-// The running processes, sorted ascending; FALSE when the list cannot be read.
-BOOL ReadSortedPids(PidList& pids)
+// The running processes in the order the system gives them; FALSE when the list cannot
+// be read. The vector's memory is reused from pass to pass.
+BOOL ReadPids(PidList& pids)
 {
-    DWORD buffer[WATCHED_PID_CAPACITY] = {};
+    pids.assign(WATCHED_PID_CAPACITY, 0);
     DWORD bytesReturned = 0;
-    if (!EnumProcesses(buffer, sizeof(buffer), &bytesReturned))
+    if (!EnumProcesses(pids.data(), WATCHED_PID_CAPACITY * sizeof(DWORD), &bytesReturned))
         return FALSE;
-    const DWORD count = std::min<DWORD>(bytesReturned / sizeof(DWORD), WATCHED_PID_CAPACITY);
-    pids.assign(buffer, buffer + count);
-    std::sort(pids.begin(), pids.end());
+    pids.resize(std::min<DWORD>(bytesReturned / sizeof(DWORD), WATCHED_PID_CAPACITY));
     return TRUE;
 }
 
@@ -38,7 +37,9 @@ CProcessNotify::CProcessNotify()
       m_hStopEvent(NULL),
       m_dwInterval(0),
       m_bReportExisting(FALSE),
-      m_bFirstPassDone(FALSE)
+      m_bFirstPassDone(FALSE),
+      m_nPollInterval(0),
+      m_nPassCount(0)
 {
 }
 
@@ -65,11 +66,44 @@ BOOL CProcessNotify::Start(DWORD interval, BOOL reportExisting, HWND notifyWnd)
             return FALSE;
     }
     m_dwInterval = interval;
+    InterlockedExchange(&m_nPollInterval, static_cast<LONG>(interval));
     m_bFirstPassDone = FALSE;
     m_bReportExisting = reportExisting;
     m_hNotifyWnd = notifyWnd;
     m_hThread = CreateThread(NULL, 0, WatchThreadProc, this, 0, NULL);
     return m_hThread != NULL;
+}
+
+void CProcessNotify::SetPollInterval(DWORD interval)
+{
+    InterlockedExchange(&m_nPollInterval, static_cast<LONG>(interval));
+}
+
+BOOL CProcessNotify::WaitForFreshPass(DWORD timeoutMs)
+{
+    if (m_hThread == NULL)
+        return FALSE;
+    // A pass under way may have read its list before this call: the one after it is the
+    // first that surely reads a later list.
+    const LONG wanted = InterlockedCompareExchange(&m_nPassCount, 0, 0) + 2;
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    for (;;)
+    {
+        // The worker may be blocked sending a report to this thread: sent messages are let
+        // in while waiting, or both would wait for each other.
+        MSG message;
+        PeekMessageW(&message, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        if (InterlockedCompareExchange(&m_nPassCount, 0, 0) - wanted >= 0)
+            return TRUE;
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline)
+            return FALSE;
+        // Short waits: the passes themselves signal nothing. A worker that ended is seen.
+        const DWORD wait = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 5));
+        if (MsgWaitForMultipleObjectsEx(1, &m_hThread, wait, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE) ==
+            WAIT_OBJECT_0)
+            return FALSE;
+    }
 }
 
 BOOL CProcessNotify::Stop()
@@ -131,32 +165,46 @@ BOOL CProcessNotify::ReportEach(const std::vector<DWORD>& pids, BOOL started, DW
     return TRUE;
 }
 
+DWORD CProcessNotify::WaitBetweenPasses()
+{
+    const DWORD interval = static_cast<DWORD>(InterlockedCompareExchange(&m_nPollInterval, 0, 0));
+    return WaitForSingleObject(m_hStopEvent, interval);
+}
+
 DWORD CProcessNotify::RunWatchLoop()
 {
     DWORD waitResult = WaitForSingleObject(m_hStopEvent, m_dwInterval);
     if (waitResult != WAIT_TIMEOUT)
         return waitResult;
 
+    // Each list twice: as the system returned it, so that an unchanged list costs one
+    // comparison, and sorted, for the differences when it changed.
+    PidList previousListed;
+    PidList listed;
     PidList previous;
     PidList current;
     PidList changed;
-    previous.reserve(WATCHED_PID_CAPACITY);
-    current.reserve(WATCHED_PID_CAPACITY);
-    changed.reserve(WATCHED_PID_CAPACITY);
+    for (PidList* list : {&previousListed, &listed, &previous, &current, &changed})
+        list->reserve(WATCHED_PID_CAPACITY);
 
     for (bool firstPass = true;; firstPass = false)
     {
         if (!firstPass)
             m_bFirstPassDone = TRUE;
-        if (!ReadSortedPids(current))
+        if (!ReadPids(listed))
             return GetLastError();
 
         if (previous.empty() && !m_bReportExisting)
         {
+            current = listed;
+            std::sort(current.begin(), current.end());
             previous.swap(current);
+            previousListed.swap(listed);
         }
-        else if (current != previous)
+        else if (listed != previousListed)
         {
+            current = listed;
+            std::sort(current.begin(), current.end());
             DWORD exitCode = 0;
             SortedDifference(current, previous, changed);
             if (!ReportEach(changed, TRUE, &exitCode))
@@ -165,9 +213,11 @@ DWORD CProcessNotify::RunWatchLoop()
             if (!ReportEach(changed, FALSE, &exitCode))
                 return exitCode;
             previous.swap(current);
+            previousListed.swap(listed);
         }
+        InterlockedIncrement(&m_nPassCount);
 
-        waitResult = WaitForSingleObject(m_hStopEvent, m_dwInterval);
+        waitResult = WaitBetweenPasses();
         if (waitResult != WAIT_TIMEOUT)
             return waitResult;
     }

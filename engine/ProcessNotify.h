@@ -27,6 +27,17 @@ public:
     // TRUE when running (also when it already was), FALSE when it could not start.
     virtual BOOL Start(DWORD interval, BOOL reportExisting, HWND notifyWnd);
 
+    // How long the worker waits between passes from its next wait on (the wait before
+    // the first pass is always Start's interval). The program looks slowly while nothing
+    // acts on the reports, and every millisecond once the engine runs.
+    void SetPollInterval(DWORD interval);
+
+    // Waits until the worker has finished a pass over a list read after this call, letting
+    // in its reports meanwhile (call it on the notified window's thread), so that every
+    // process started before the call has been reported when it returns. FALSE when the
+    // worker does not run or `timeoutMs` passed first.
+    BOOL WaitForFreshPass(DWORD timeoutMs);
+
     // Signals the worker and waits for it. FALSE with last error 87 when nothing runs.
     // Never call it on the notified window's thread while that window exists: the worker
     // may be blocked sending to it.
@@ -45,6 +56,8 @@ protected:
     DWORD m_dwInterval;
     BOOL m_bReportExisting;
     BOOL m_bFirstPassDone;
+    volatile LONG m_nPollInterval;   // the wait between passes; SetPollInterval changes it
+    volatile LONG m_nPassCount;      // passes the worker has finished, reports included
 
 private:
     CProcessNotify(const CProcessNotify&) = delete;
@@ -52,6 +65,7 @@ private:
 
     BOOL StopWorker();
     DWORD RunWatchLoop();
+    DWORD WaitBetweenPasses();
     // Passes each id to OnProcessChange; FALSE with the worker's exit code when the
     // worker must end (a report refused, or a stop asked for).
     BOOL ReportEach(const std::vector<DWORD>& pids, BOOL started, DWORD* exitCode);

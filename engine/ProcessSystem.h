@@ -9,6 +9,14 @@
 const DWORD PROCESS_ID_BUFFER_LENGTH = 20000;   // bytes: at most 5000 ids
 const DWORD IMAGE_NAME_CAPACITY = 3000;         // characters
 
+// What a class change made on a process the engine knew by its creation time came to.
+enum class PriorityChange
+{
+    Made,
+    Failed,         // the process cannot be opened (ended, protected) or changed
+    OtherProcess,   // the id now names a newer process than the one the engine knew
+};
+
 class IProcessSystem
 {
 public:
@@ -22,9 +30,17 @@ public:
     // Returns SetPriorityClass's result: 0 when the process cannot be opened or changed.
     virtual BOOL SetProcessPriority(DWORD pid, DWORD priorityClass) = 0;
 
-    // The process's image file name in device-path form, into a buffer of `capacity`
-    // characters that the caller has zeroed. FALSE when the process cannot be opened.
-    virtual BOOL GetProcessImageName(DWORD pid, wchar_t* buffer, DWORD capacity) = 0;
+    // What the engine learns of a process when it first sees it, from one open: its image
+    // file name in device-path form, into a buffer of `capacity` characters that the caller
+    // has zeroed, and its creation time (FILETIME units), which tells it from a later
+    // process given the same id. FALSE when the process cannot be opened.
+    virtual BOOL ReadProcessFacts(DWORD pid, wchar_t* imageName, DWORD capacity,
+                                  ULONGLONG* creationTime) = 0;
+
+    // SetProcessPriority for the process created at `creationTime` only: when the id has
+    // been given to a newer process meanwhile, nothing is changed.
+    virtual PriorityChange SetProcessPriorityIfSame(DWORD pid, ULONGLONG creationTime,
+                                                    DWORD priorityClass) = 0;
 
     virtual HWND GetForegroundWindow() = 0;
     virtual DWORD GetWindowProcessId(HWND hWnd) = 0;

@@ -12,25 +12,58 @@ BOOL CWin32ProcessSystem::EnumProcessIds(DWORD* pids, DWORD bufferLength, DWORD*
     return ::EnumProcesses(pids, bufferLength, bytesReturned);
 }
 
+namespace
+{
+BOOL SetPriorityOfOpenProcess(HANDLE process, DWORD priorityClass)
+{
+    const BOOL result = ::SetPriorityClass(process, priorityClass);
+    // FALSE means "boosting not disabled": the system may still lift the threads of the
+    // process briefly, as it does for any other.
+    ::SetProcessPriorityBoost(process, FALSE);
+    return result;
+}
+
+// 0 when the times cannot be read.
+ULONGLONG CreationTimeOf(HANDLE process)
+{
+    FILETIME created = {}, exited = {}, kernel = {}, user = {};
+    if (!::GetProcessTimes(process, &created, &exited, &kernel, &user))
+        return 0;
+    return (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+}
+}  // namespace
+
 BOOL CWin32ProcessSystem::SetProcessPriority(DWORD pid, DWORD priorityClass)
 {
     CScopedHandle process(::OpenProcess(PROCESS_ALL_ACCESS_VISTA, FALSE, pid));
     if (!process)
         return FALSE;
-    const BOOL result = ::SetPriorityClass(process.Get(), priorityClass);
-    // FALSE means "boosting not disabled": the system may still lift the threads of the
-    // process briefly, as it does for any other.
-    ::SetProcessPriorityBoost(process.Get(), FALSE);
-    return result;
+    return SetPriorityOfOpenProcess(process.Get(), priorityClass);
 }
 
-BOOL CWin32ProcessSystem::GetProcessImageName(DWORD pid, wchar_t* buffer, DWORD capacity)
+BOOL CWin32ProcessSystem::ReadProcessFacts(DWORD pid, wchar_t* imageName, DWORD capacity,
+                                           ULONGLONG* creationTime)
 {
     CScopedHandle process(::OpenProcess(PROCESS_READ_NAME_ACCESS, FALSE, pid));
     if (!process)
         return FALSE;
-    ::GetProcessImageFileNameW(process.Get(), buffer, capacity);
+    ::GetProcessImageFileNameW(process.Get(), imageName, capacity);
+    *creationTime = CreationTimeOf(process.Get());
     return TRUE;
+}
+
+PriorityChange CWin32ProcessSystem::SetProcessPriorityIfSame(DWORD pid, ULONGLONG creationTime,
+                                                             DWORD priorityClass)
+{
+    CScopedHandle process(::OpenProcess(PROCESS_ALL_ACCESS_VISTA, FALSE, pid));
+    if (!process)
+        return PriorityChange::Failed;
+    // While this handle is open the id cannot be given to another process, so what the
+    // times say now holds for the change below.
+    if (CreationTimeOf(process.Get()) != creationTime)
+        return PriorityChange::OtherProcess;
+    return SetPriorityOfOpenProcess(process.Get(), priorityClass) ? PriorityChange::Made
+                                                                  : PriorityChange::Failed;
 }
 
 HWND CWin32ProcessSystem::GetForegroundWindow()

@@ -8,7 +8,10 @@ class CWin32ProcessSystem : public IProcessSystem
 public:
     BOOL EnumProcessIds(DWORD* pids, DWORD bufferLength, DWORD* bytesReturned) override;
     BOOL SetProcessPriority(DWORD pid, DWORD priorityClass) override;
-    BOOL GetProcessImageName(DWORD pid, wchar_t* buffer, DWORD capacity) override;
+    BOOL ReadProcessFacts(DWORD pid, wchar_t* imageName, DWORD capacity,
+                          ULONGLONG* creationTime) override;
+    PriorityChange SetProcessPriorityIfSame(DWORD pid, ULONGLONG creationTime,
+                                            DWORD priorityClass) override;
     HWND GetForegroundWindow() override;
     DWORD GetWindowProcessId(HWND hWnd) override;
     void EnumChildWindows(HWND hParent, WNDENUMPROC enumProc, LPARAM context) override;

@@ -27,6 +27,13 @@ const wchar_t kBackgroundLine2[] = L"VEXRA icon in system tray to restore";
 constexpr UINT kTrayIconId = 128;
 constexpr UINT kGaugesPeriodMs = 1000;
 constexpr UINT kForegroundPeriodMs = 50;
+// The watcher looks every millisecond once the engine runs. Before Start its reports
+// change nothing after the first pass, so it looks only this often: a list reading every
+// millisecond would cost a machine with hundreds of processes most of a core for nothing.
+constexpr DWORD kWatchIntervalMs = 1;
+constexpr DWORD kIdleWatchIntervalMs = 100;
+// How long Start waits for the watcher to report what started before it.
+constexpr DWORD kWatchCatchUpMs = 2000;
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CVEXRAUIWelcomeDlg, CBitmapDialog)
@@ -104,7 +111,8 @@ BOOL CVEXRAUIWelcomeDlg::OnInitDialog()
     m_boostView.SetPopupHandler([this](const CString& strLine1, const CString& strLine2) {
         ShowNotifyPopup(this, strLine1, strLine2);
     });
-    m_processNotify.Start(1, TRUE, m_hWnd);
+    m_processNotify.Start(kWatchIntervalMs, TRUE, m_hWnd);
+    m_processNotify.SetPollInterval(kIdleWatchIntervalMs);
 
     PlaceWindow();
     SetWindowText(kWindowTitle);
@@ -351,6 +359,11 @@ void CVEXRAUIWelcomeDlg::OnContact()
 
 void CVEXRAUIWelcomeDlg::OnStart()
 {
+    // Programs started before Start, which the slower watch before Start has not reported
+    // yet, are reported (and left alone) before the engine takes notice of reports.
+    m_processNotify.SetPollInterval(kWatchIntervalMs);
+    m_processNotify.WaitForFreshPass(kWatchCatchUpMs);
+
     // From now on started processes are boosted at once and the cycle runs; nothing
     // stops the engine again until the program ends.
     m_engine.m_bEngineStarted = TRUE;

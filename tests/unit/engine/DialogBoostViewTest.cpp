@@ -76,3 +76,21 @@ TEST(DialogBoostView, SetTexts_WriteLabelsAndInvalidateTheirAreaOfTheParent)
     view.UpdateNow();
     EXPECT_FALSE(GetUpdateRect(window.Handle(), &dirty, FALSE));
 }
+
+TEST(DialogBoostView, SameTextAgain_LeavesTheSkinUnpainted)
+{
+    LabelWindow window;
+    ASSERT_TRUE(window.Handle() != NULL);
+    CDialogBoostView view(window.Handle());
+    view.SetProcessCountText(L"42");
+    window.PaintAll();
+
+    // The cycle writes the count 20 times a second; an unchanged count costs no paint.
+    view.SetProcessCountText(L"42");
+    RECT dirty = {};
+    EXPECT_FALSE(GetUpdateRect(window.Handle(), &dirty, FALSE));
+
+    view.SetProcessCountText(L"421");
+    EXPECT_TRUE(GetUpdateRect(window.Handle(), &dirty, FALSE));
+    EXPECT_EQ(L"421", window.TextOf(IDC_PROCESS_COUNT));
+}

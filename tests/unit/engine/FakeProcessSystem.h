@@ -22,6 +22,7 @@ struct FakeProcess
     std::wstring user;
     std::wstring domain;
     std::wstring productName;
+    ULONGLONG creationTime = 0;    // unique per process: a new process on an old id differs
 };
 
 class FakeProcessSystem : public IProcessSystem
@@ -37,7 +38,9 @@ public:
     FakeProcess& AddProcess(DWORD pid, const std::wstring& imagePath)
     {
         FakeProcess& process = processes[pid];
+        process = FakeProcess();
         process.imagePath = imagePath;
+        process.creationTime = ++lastCreationTime;
         const std::wstring::size_type slash = imagePath.rfind(L'\\');
         process.identityName = imagePath.substr(slash == std::wstring::npos ? 0 : slash + 1);
         process.user = L"user1";
@@ -95,16 +98,36 @@ public:
         return TRUE;
     }
 
-    BOOL GetProcessImageName(DWORD pid, wchar_t* buffer, DWORD capacity) override
+    BOOL ReadProcessFacts(DWORD pid, wchar_t* imageName, DWORD capacity,
+                          ULONGLONG* creationTime) override
     {
+        factReads.push_back(pid);
         auto found = processes.find(pid);
         if (found == processes.end() || !found->second.openable)
             return FALSE;
         const std::wstring& path = found->second.imagePath;
         const size_t count = std::min<size_t>(path.size(), capacity - 1);
-        path.copy(buffer, count);
-        buffer[count] = L'\0';
+        path.copy(imageName, count);
+        imageName[count] = L'\0';
+        *creationTime = found->second.creationTime;
         return TRUE;
+    }
+
+    PriorityChange SetProcessPriorityIfSame(DWORD pid, ULONGLONG creationTime,
+                                            DWORD priorityClass) override
+    {
+        auto found = processes.find(pid);
+        if (found != processes.end() && found->second.openable &&
+            found->second.creationTime != creationTime)
+            return PriorityChange::OtherProcess;
+        return SetProcessPriority(pid, priorityClass) ? PriorityChange::Made
+                                                      : PriorityChange::Failed;
+    }
+
+    // How often the engine opened a process to learn its name, in all or for one id.
+    int FactReadsOf(DWORD pid) const
+    {
+        return static_cast<int>(std::count(factReads.begin(), factReads.end(), pid));
     }
 
     HWND GetForegroundWindow() override { return foreground; }
@@ -144,11 +167,13 @@ public:
     std::map<HWND, DWORD> windowOwners;
     std::map<HWND, std::vector<HWND>> children;
     std::vector<std::pair<DWORD, DWORD>> changes;   // (pid, class) in the order made
+    std::vector<DWORD> factReads;                   // ids opened to learn a name, in order
     HWND foreground = NULL;
     bool failEnumeration = false;
 
 private:
     int nextWindow = 0x1000;
+    ULONGLONG lastCreationTime = 0;
 };
 
 // Records what the engine shows.

@@ -1,0 +1,189 @@
+// What a cycle opens and keeps, against a made-up system whose opens are counted: the
+// engine learns a process's name once, tells a new process on an old id from the one it
+// knew, and forgets what has ended.
+#include "FakeProcessSystem.h"
+
+#include "engine/BoostEngine.h"
+#include "engine/FocusPids.h"
+#include "engine/ProcessIdentity.h"
+
+#include <gtest/gtest.h>
+
+#include <new>
+
+namespace
+{
+const DWORD CHROME = 200;
+const DWORD DRIVER = 204;
+const DWORD NOTEPAD = 208;
+const DWORD APP_A = 300;
+const DWORD APP_B = 304;
+
+const DWORD REALTIME = REALTIME_PRIORITY_CLASS;
+const DWORD BELOW = BELOW_NORMAL_PRIORITY_CLASS;
+const DWORD NORMAL = NORMAL_PRIORITY_CLASS;
+
+class EngineCostTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        g_nFocusPidCount = 0;
+        system.AddProcess(CHROME, L"\\Device\\HarddiskVolume2\\Apps\\chrome.exe");
+        system.AddProcess(DRIVER, L"\\Device\\HarddiskVolume2\\Tools\\chromedriver.exe");
+        system.AddProcess(NOTEPAD, L"\\Device\\HarddiskVolume2\\Windows\\notepad.exe");
+        system.AddProcess(APP_A, L"\\Device\\HarddiskVolume2\\Apps\\appa.exe");
+        system.AddProcess(APP_B, L"\\Device\\HarddiskVolume2\\Apps\\appb.exe");
+        chromeWindow = system.AddWindow(CHROME);
+        windowA = system.AddWindow(APP_A);
+        windowB = system.AddWindow(APP_B);
+        engine.m_bEngineStarted = TRUE;
+    }
+
+    void BringToFront(HWND hWnd)
+    {
+        system.foreground = hWnd;
+        engine.RunForegroundCycle();
+    }
+
+    FakeProcessSystem system;
+    FakeBoostView view;
+    CBoostEngine engine{system, view};
+    HWND chromeWindow = NULL;
+    HWND windowA = NULL;
+    HWND windowB = NULL;
+};
+}
+
+// ---- Opening only what is new ----
+
+TEST_F(EngineCostTest, Cycles_NothingChanged_OpenNoProcessToLearnItsName)
+{
+    BringToFront(windowA);
+    EXPECT_EQ(1, system.FactReadsOf(NOTEPAD)) << "the first cycle learns every process once";
+    system.factReads.clear();
+
+    for (int i = 0; i < 5; ++i)
+        BringToFront(windowA);
+
+    EXPECT_TRUE(system.factReads.empty());
+    EXPECT_EQ(REALTIME, system.ClassOf(APP_A));
+}
+
+TEST_F(EngineCostTest, FrontChanges_NamesakesOfOldAndNewComeFromTheTable)
+{
+    BringToFront(chromeWindow);
+    EXPECT_EQ(REALTIME, system.ClassOf(DRIVER));
+    system.factReads.clear();
+
+    BringToFront(windowA);
+    EXPECT_EQ(BELOW, system.ClassOf(CHROME));
+    EXPECT_EQ(BELOW, system.ClassOf(DRIVER)) << "the namesake of the application before";
+    EXPECT_EQ(REALTIME, system.ClassOf(APP_A));
+
+    BringToFront(chromeWindow);
+    EXPECT_EQ(REALTIME, system.ClassOf(CHROME));
+    EXPECT_EQ(REALTIME, system.ClassOf(DRIVER));
+    EXPECT_EQ(BELOW, system.ClassOf(APP_A));
+    EXPECT_EQ(NORMAL, system.ClassOf(NOTEPAD));
+    EXPECT_TRUE(system.factReads.empty());
+}
+
+TEST_F(EngineCostTest, NewProcess_IsOpenedOnceAndJoinsItsNamesakes)
+{
+    BringToFront(chromeWindow);
+    system.factReads.clear();
+
+    const DWORD helper = 400;
+    system.AddProcess(helper, L"\\Device\\HarddiskVolume2\\Apps\\chrome_helper.exe");
+    BringToFront(chromeWindow);
+    BringToFront(chromeWindow);
+
+    EXPECT_EQ((std::vector<DWORD>{helper}), system.factReads);
+    EXPECT_EQ(REALTIME, system.ClassOf(helper));
+}
+
+TEST_F(EngineCostTest, NamesakeLoweredItself_IsRaisedAgainOnTheNextCycle)
+{
+    BringToFront(chromeWindow);
+    system.processes[DRIVER].priorityClass = NORMAL;
+    BringToFront(chromeWindow);
+    EXPECT_EQ(REALTIME, system.ClassOf(DRIVER));
+}
+
+// ---- A new process on an old id ----
+
+TEST_F(EngineCostTest, IdReusedByTheApplicationInFront_IsNamedAfreshWithItsOwnNamesakes)
+{
+    BringToFront(windowA);
+    // appa ends; a chrome.exe is given its id before the next cycle looks.
+    system.AddProcess(APP_A, L"\\Device\\HarddiskVolume3\\Other\\chrome.exe");
+    HWND newChromeWindow = system.AddWindow(APP_A);
+    system.factReads.clear();
+
+    BringToFront(newChromeWindow);
+
+    EXPECT_EQ((std::vector<DWORD>{APP_A}), system.factReads);
+    EXPECT_EQ(REALTIME, system.ClassOf(APP_A));
+    EXPECT_EQ(REALTIME, system.ClassOf(CHROME)) << "a namesake of the new process, not of appa";
+    EXPECT_EQ(REALTIME, system.ClassOf(DRIVER));
+}
+
+TEST_F(EngineCostTest, IdReusedByAnotherProgram_IsNotTakenForTheNamesakeItReplaced)
+{
+    BringToFront(chromeWindow);
+    // chromedriver ends and notepad++ is given its id: the table still says chromedriver.
+    system.AddProcess(DRIVER, L"\\Device\\HarddiskVolume2\\Apps\\notepad++.exe");
+    system.factReads.clear();
+
+    BringToFront(chromeWindow);
+
+    EXPECT_EQ(NORMAL, system.ClassOf(DRIVER));
+    EXPECT_EQ((std::vector<DWORD>{DRIVER}), system.factReads) << "found out when changed";
+    const std::vector<DWORD> focus(g_adwFocusPids, g_adwFocusPids + g_nFocusPidCount);
+    EXPECT_EQ((std::vector<DWORD>{CHROME, CHROME, CHROME}), focus);
+}
+
+TEST_F(EngineCostTest, IdReusedAndReportedAsStarted_IsNamedAfreshAndJoinsItsNamesakes)
+{
+    BringToFront(chromeWindow);
+    // notepad ends and a chromedriver is given its id; the watcher reports the start.
+    system.AddProcess(NOTEPAD, L"\\Device\\HarddiskVolume2\\Tools\\chromedriver.exe");
+    engine.OnProcessStarted(NOTEPAD, 1);
+    system.factReads.clear();
+
+    BringToFront(chromeWindow);
+
+    EXPECT_EQ((std::vector<DWORD>{NOTEPAD}), system.factReads);
+    EXPECT_EQ(REALTIME, system.ClassOf(NOTEPAD));
+}
+
+// ---- Bounded ----
+
+TEST_F(EngineCostTest, ProcessesComeAndGo_TableHoldsOnlyWhatRuns)
+{
+    BringToFront(chromeWindow);
+    for (DWORD i = 0; i < 3000; ++i)
+    {
+        const DWORD pid = 1000 + 4 * (i % 700);
+        system.AddProcess(pid, L"\\Device\\HarddiskVolume2\\Apps\\chrome_tab.exe");
+        BringToFront(chromeWindow);
+        if (i % 3 != 0)
+            system.processes.erase(pid);
+    }
+    BringToFront(chromeWindow);
+    EXPECT_EQ(system.processes.size(), engine.ProcessTable().Size());
+}
+
+// ---- A cycle that fails half-way ----
+
+TEST_F(EngineCostTest, ExceptionInsideACycle_TheNextCycleStillRuns)
+{
+    view.onProcessCount = [] { throw std::bad_alloc(); };
+    EXPECT_THROW(BringToFront(windowA), std::bad_alloc);
+    EXPECT_EQ(0, engine.m_bCycleBusy);
+
+    view.onProcessCount = nullptr;
+    BringToFront(windowA);
+    EXPECT_EQ(REALTIME, system.ClassOf(APP_A));
+}

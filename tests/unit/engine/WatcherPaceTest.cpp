@@ -1,0 +1,81 @@
+// The watcher's two paces under Wine: slow while the program only waits for Start, every
+// millisecond afterwards, and the hand-over between them, which must report everything
+// that started before it.
+#include "Boostee.h"
+#include "WatcherProbe.h"
+
+#include "engine/ProcessNotify.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+class WatcherPaceTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (HelpersFolder().empty())
+            GTEST_SKIP() << "VEXRA_BUILD_DIR is not set: boostee.exe cannot be found";
+        boostee = HelpersFolder() + L"\\boostee.exe";
+        ASSERT_TRUE(report.Handle() != NULL);
+    }
+
+    std::wstring boostee;
+    ReportWindow report;
+};
+}
+
+TEST_F(WatcherPaceTest, WaitForFreshPass_AfterSlowPolling_HasReportedEveryEarlierStart)
+{
+    CObservableNotify watcher;
+    ASSERT_TRUE(watcher.Start(1, TRUE, report.Handle()));
+    watcher.SetPollInterval(400);
+    ASSERT_TRUE(report.PumpUntil([&] { return watcher.FirstPassDone(); }));
+
+    CBoostee started;
+    ASSERT_TRUE(started.Start(boostee, L"before-the-hand-over"));
+    watcher.SetPollInterval(1);
+    // The report arrives while this thread waits: the wait must let it in, and end as soon
+    // as the passes are done (the worker's slow wait, then two quick passes), not at its
+    // time-out.
+    const ULONGLONG before = GetTickCount64();
+    EXPECT_TRUE(watcher.WaitForFreshPass(20000));
+    EXPECT_LT(GetTickCount64() - before, 5000u);
+    EXPECT_EQ(1, report.Count(WM_PROCESS_STARTED, started.Pid()));
+
+    // From now on the millisecond pace: a later start is reported without a long wait.
+    CBoostee later;
+    ASSERT_TRUE(later.Start(boostee, L"after-the-hand-over"));
+    EXPECT_TRUE(report.PumpUntil([&] { return report.Has(WM_PROCESS_STARTED, later.Pid()); }, 5000));
+    report.Destroy();
+    watcher.Stop();
+}
+
+TEST_F(WatcherPaceTest, SlowPolling_FirstPassStillComesAtTheStartInterval)
+{
+    CObservableNotify watcher;
+    ASSERT_TRUE(watcher.Start(1, TRUE, report.Handle()));
+    watcher.SetPollInterval(60000);
+    EXPECT_TRUE(report.PumpUntil([&] { return report.Has(WM_PROCESS_PRESENT, GetCurrentProcessId()); },
+                                 10000));
+    report.Destroy();
+    watcher.Stop();
+}
+
+TEST(WatcherPace, WaitForFreshPass_WatcherNotRunning_ReturnsFalseAtOnce)
+{
+    CProcessNotify watcher;
+    EXPECT_FALSE(watcher.WaitForFreshPass(10000));
+
+    // A worker that ended on its own (the list could not be sent anywhere it wanted).
+    struct EndingNotify : CProcessNotify
+    {
+        ~EndingNotify() override { Stop(); }
+        BOOL OnProcessChange(DWORD, BOOL) override { return FALSE; }
+    } ending;
+    ASSERT_TRUE(ending.Start(1, TRUE, NULL));
+    const ULONGLONG before = GetTickCount64();
+    EXPECT_FALSE(ending.WaitForFreshPass(10000));
+    EXPECT_LT(GetTickCount64() - before, 5000u);
+}
