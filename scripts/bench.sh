@@ -18,6 +18,7 @@ TRIALS=40
 CYCLES=400
 CSV=""
 BUILD_GIVEN=0
+SMOKE=0
 
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -27,7 +28,8 @@ while [ $# -gt 0 ]; do
     --cycles) CYCLES="$2"; shift 2 ;;
     --build) BUILD="$(cd "$2" && pwd)"; BUILD_GIVEN=1; shift 2 ;;
     --csv) CSV="$2"; shift 2 ;;
-    --smoke) PROCESSES="0"; SECONDS_PER_FIGURE=1; TRIALS=3; CYCLES=20; shift ;;
+    --smoke-check) SMOKE=1; shift ;;
+    --smoke) PROCESSES="0"; SECONDS_PER_FIGURE=1; TRIALS=3; CYCLES=20; SMOKE=1; shift ;;
     *) echo "bench.sh: unknown argument $1" >&2; exit 2 ;;
   esac
 done
@@ -48,6 +50,7 @@ if [ -z "${VEXRA_BENCH_INNER:-}" ]; then
   export VEXRA_BENCH_INNER=1
   args=(--processes "$PROCESSES" --seconds "$SECONDS_PER_FIGURE" --trials "$TRIALS"
         --cycles "$CYCLES" --build "$BUILD" --csv "$CSV")
+  [ "$SMOKE" -eq 0 ] || args+=(--smoke-check)
   if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "${args[@]}"
   fi
@@ -72,11 +75,18 @@ for n in $PROCESSES; do
     --seconds "$SECONDS_PER_FIGURE" --trials "$TRIALS" --cycles "$CYCLES" | tr -d '\r' >> "$CSV"
 done
 
-python3 - "$CSV" <<'PY'
+python3 - "$CSV" "$SMOKE" <<'PY'
 import csv, sys
 rows = list(csv.DictReader(open(sys.argv[1])))
 if not rows:
     sys.exit("bench.sh: no figures were measured")
+if sys.argv[2] == "1":
+    # The smoke run only shows that every part of the benchmark measured something.
+    needed = ["cpu_bare_poll_pct", "cpu_engine_pct", "answer_p50_ms", "boost_trials",
+              "peak_working_set_mb", "cycle_steady_p50_ms", "cycle_change_p50_ms", "enum_p50_ms"]
+    missing = [key for key in needed for r in rows if float(r[key] or 0) <= 0]
+    if missing:
+        sys.exit("bench.sh: the smoke run measured nothing for " + ", ".join(sorted(set(missing))))
 def f(row, key, digits=1):
     return f"{float(row[key]):.{digits}f}"
 head = ["background", "processes", "CPU before Start % (+wineserver)", "bare 1 ms poll %",

@@ -16,6 +16,9 @@ echo "== unit and end-to-end tests (Wine + Xvfb)"
 xvfb-run -a -s "-screen 0 1280x800x24" \
   ctest --test-dir "$BUILD" --output-on-failure -j1 || status=1
 
+echo "== benchmark smoke run (only shows that scripts/bench.sh produces its table)"
+"$ROOT/scripts/bench.sh" --smoke --build "$BUILD" --csv "$BUILD/bench/smoke.csv" || status=1
+
 echo "== fuzz targets (native, libFuzzer + ASan + UBSan)"
 CC=clang-14 CXX=clang++-14 cmake -S "$ROOT/tests/fuzz" -B "$FUZZ_BUILD" -G Ninja >/dev/null
 cmake --build "$FUZZ_BUILD" -j2
