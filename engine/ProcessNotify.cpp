@@ -165,6 +165,17 @@ BOOL CProcessNotify::ReportEach(const std::vector<DWORD>& pids, BOOL started, DW
     return TRUE;
 }
 
+BOOL CProcessNotify::ReportDifferences(const std::vector<DWORD>& current,
+                                       const std::vector<DWORD>& previous,
+                                       std::vector<DWORD>& scratch, DWORD* exitCode)
+{
+    SortedDifference(current, previous, scratch);
+    if (!ReportEach(scratch, TRUE, exitCode))
+        return FALSE;
+    SortedDifference(previous, current, scratch);
+    return ReportEach(scratch, FALSE, exitCode);
+}
+
 DWORD CProcessNotify::WaitBetweenPasses()
 {
     const DWORD interval = static_cast<DWORD>(InterlockedCompareExchange(&m_nPollInterval, 0, 0));
@@ -194,23 +205,14 @@ DWORD CProcessNotify::RunWatchLoop()
         if (!ReadPids(listed))
             return GetLastError();
 
-        if (previous.empty() && !m_bReportExisting)
-        {
-            current = listed;
-            std::sort(current.begin(), current.end());
-            previous.swap(current);
-            previousListed.swap(listed);
-        }
-        else if (listed != previousListed)
+        // A first pass that reports nothing only learns the list.
+        const bool learnOnly = previous.empty() && !m_bReportExisting;
+        if (learnOnly || listed != previousListed)
         {
             current = listed;
             std::sort(current.begin(), current.end());
             DWORD exitCode = 0;
-            SortedDifference(current, previous, changed);
-            if (!ReportEach(changed, TRUE, &exitCode))
-                return exitCode;
-            SortedDifference(previous, current, changed);
-            if (!ReportEach(changed, FALSE, &exitCode))
+            if (!learnOnly && !ReportDifferences(current, previous, changed, &exitCode))
                 return exitCode;
             previous.swap(current);
             previousListed.swap(listed);

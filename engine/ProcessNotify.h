@@ -66,6 +66,9 @@ private:
     BOOL StopWorker();
     DWORD RunWatchLoop();
     DWORD WaitBetweenPasses();
+    // Reports the starts, then the ends, between two sorted lists.
+    BOOL ReportDifferences(const std::vector<DWORD>& current, const std::vector<DWORD>& previous,
+                           std::vector<DWORD>& scratch, DWORD* exitCode);
     // Passes each id to OnProcessChange; FALSE with the worker's exit code when the
     // worker must end (a report refused, or a stop asked for).
     BOOL ReportEach(const std::vector<DWORD>& pids, BOOL started, DWORD* exitCode);
