@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cwchar>
 
 namespace bench {
 
@@ -154,15 +155,26 @@ double CpuClock::Ms() const
 namespace {
 struct WindowSearch {
     DWORD processId;
+    const wchar_t* caption;
     HWND found;
 };
+
+bool HasCaption(HWND window, const wchar_t* caption)
+{
+    if (caption == nullptr)
+        return true;
+    wchar_t text[64] = {};
+    ::GetWindowTextW(window, text, 64);
+    return std::wcscmp(text, caption) == 0;
+}
 
 BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM context)
 {
     auto* search = reinterpret_cast<WindowSearch*>(context);
     DWORD owner = 0;
     ::GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && ::IsWindowVisible(window)) {
+    if (owner == search->processId && ::IsWindowVisible(window) &&
+        HasCaption(window, search->caption)) {
         search->found = window;
         return FALSE;
     }
@@ -170,9 +182,9 @@ BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM context)
 }
 }  // namespace
 
-HWND Process::VisibleWindow() const
+HWND Process::VisibleWindow(const wchar_t* caption) const
 {
-    WindowSearch search = {m_id, nullptr};
+    WindowSearch search = {m_id, caption, nullptr};
     ::EnumWindows(FindVisibleWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }

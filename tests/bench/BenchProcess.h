@@ -37,8 +37,9 @@ public:
     bool IsRunning() const;
     DWORD Id() const { return m_id; }
     HANDLE Handle() const { return m_handle; }
-    // A visible top-level window of the process, or NULL.
-    HWND VisibleWindow() const;
+    // A visible top-level window of the process (with this caption, when one is given),
+    // or NULL.
+    HWND VisibleWindow(const wchar_t* caption = nullptr) const;
 
 private:
     HANDLE m_handle = nullptr;

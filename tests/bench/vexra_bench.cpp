@@ -114,33 +114,6 @@ void WaitUntilQuiet()
         60000, 500);
 }
 
-struct MainWindowSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK FindMainWindow(HWND window, LPARAM context)
-{
-    auto* search = reinterpret_cast<MainWindowSearch*>(context);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(window, &owner);
-    wchar_t caption[16] = {};
-    ::GetWindowTextW(window, caption, 16);
-    if (owner == search->processId && std::wcscmp(caption, L"Vexra") == 0 &&
-        ::IsWindowVisible(window)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND MainWindowOf(const bench::Process& program)
-{
-    MainWindowSearch search = {program.Id(), nullptr};
-    ::EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 // The program skips setting up its logon task when its key says it was done.
 void MarkLogonTaskDone()
 {
@@ -413,7 +386,7 @@ int RunBenchmark(const Options& options)
     if (!program.Start(options.exe))
         return 1;
     HWND mainWindow = nullptr;
-    if (!bench::WaitFor([&] { return (mainWindow = MainWindowOf(program)) != nullptr; }, 60000))
+    if (!bench::WaitFor([&] { return (mainWindow = program.VisibleWindow(L"Vexra")) != nullptr; }, 60000))
         return 1;
     // The first pass lowers every process that was there; it is over when the last one is.
     bench::WaitFor(
