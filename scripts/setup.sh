@@ -11,6 +11,7 @@ PACKAGES=(
   wine wine32:i386
   xvfb xauth x11-utils
   python3 python3-pil fonts-dejavu-core fonts-dejavu-extra
+  nsis
 )
 
 missing=()

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds everything and runs every test:
-#   1. unit and end-to-end tests of the Windows build under Wine on a virtual screen;
+# Sets up the machine, builds everything (the setup program too) and runs every test:
+#   1. unit, end-to-end and install tests of the Windows build under Wine on a virtual screen;
 #   2. the native fuzz targets of the byte parsers, each for a bounded time.
 # Exits non-zero when anything fails.
 set -euo pipefail
@@ -10,9 +10,10 @@ FUZZ_BUILD="${BUILD}-fuzz"
 
 "$ROOT/scripts/setup.sh"
 "$ROOT/scripts/build.sh" "$BUILD"
+"$ROOT/scripts/package.sh" "$BUILD"
 
 status=0
-echo "== unit and end-to-end tests (Wine + Xvfb)"
+echo "== unit, end-to-end and install tests (Wine + Xvfb)"
 xvfb-run -a -s "-screen 0 1280x800x24" \
   ctest --test-dir "$BUILD" --output-on-failure -j1 || status=1
 

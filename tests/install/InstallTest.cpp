@@ -1,0 +1,340 @@
+// The setup and the uninstaller as a user meets them, run silently in the test prefix:
+// a fresh install, an update over the running program, and an uninstall that leaves
+// nothing behind.
+#include "Harness.h"
+#include "MainWindowLayout.h"
+#include "SetupProgram.h"
+#include "SystemToolStandIn.h"
+
+#include "res/resource.h"
+
+#include <memory>
+
+namespace install {
+namespace {
+
+using e2e::ChildProcess;
+using e2e::kDeadline;
+using e2e::Narrow;
+
+class InstallTest : public e2e::ProgramTest {
+protected:
+    void SetUp() override
+    {
+        e2e::ProgramTest::SetUp();
+        if (!e2e::FileExists(SetupPath()))
+            FAIL() << "the setup is not built (scripts/package.sh): " << Narrow(SetupPath());
+        RemoveEveryInstallation();
+    }
+
+    void TearDown() override
+    {
+        m_helpers.clear();
+        e2e::ProgramTest::TearDown();
+        RemoveEveryInstallation();
+    }
+
+    // A folder other than the default one, with blanks in its name as Program Files has.
+    static std::wstring OtherFolder() { return DefaultInstallFolder() + L" Other Place"; }
+
+    static void RemoveEveryInstallation()
+    {
+        RemoveInstallationByHand(DefaultInstallFolder());
+        RemoveInstallationByHand(OtherFolder());
+    }
+
+    static std::wstring ProgramIn(const std::wstring& folder)
+    {
+        return folder + L"\\" + e2e::kProgramFileName;
+    }
+
+    // Starts the installed program as the shortcut does and waits for its window.
+    testing::AssertionResult StartInstalledProgram(const std::wstring& folder)
+    {
+        DWORD error = 0;
+        if (!m_program.Start(ProgramIn(folder), L"", &error))
+            return testing::AssertionFailure()
+                   << "cannot start " << Narrow(ProgramIn(folder)) << ": error " << error;
+        return e2e::WaitUntil(
+            [&] {
+                m_window = e2e::FindMainWindow(m_program.Id());
+                return m_window && IsWindowVisible(m_window);
+            },
+            kDeadline, "the installed program's window");
+    }
+
+    // Presses Start, then starts two applications. Each is raised to real-time as it
+    // starts, and whichever is not in front afterwards is lowered to below-normal: only
+    // the engine lowers a process, so that is what shows it at work.
+    testing::AssertionResult StartEngineAndLowerAnApplication()
+    {
+        if (!e2e::FileExists(e2e::HelperPath(L"boostee")))
+            return testing::AssertionFailure() << "the build has no boostee.exe helper";
+        testing::AssertionResult clicked = e2e::ClickControl(m_window, IDC_START, e2e::ClickMethod::Mouse);
+        if (!clicked)
+            return clicked;
+        testing::AssertionResult engine = e2e::WaitUntil(
+            [&] { return static_cast<bool>(e2e::ShowsExactlyPage(m_window, e2e::kEnginePage)); },
+            kDeadline, "the Engine page after Start");
+        if (!engine)
+            return engine;
+        for (const wchar_t* name : {L"alpha.exe", L"bravo.exe"}) {
+            testing::AssertionResult started = StartApplication(name);
+            if (!started)
+                return started;
+        }
+        return e2e::WaitUntil(
+            [&] {
+                for (const auto& helper : m_helpers)
+                    if (helper->PriorityClass() == BELOW_NORMAL_PRIORITY_CLASS)
+                        return true;
+                return false;
+            },
+            kDeadline, "the engine to lower one of the applications to below-normal");
+    }
+
+    testing::AssertionResult StartApplication(const std::wstring& name)
+    {
+        auto process = std::make_unique<ChildProcess>();
+        std::wstring failure;
+        if (!e2e::StartHelperAs(L"boostee", name, m_helperFolder.Path(), name, *process, &failure))
+            return testing::AssertionFailure() << Narrow(failure);
+        const ChildProcess& started = *process;
+        m_helpers.push_back(std::move(process));
+        return e2e::WaitUntil(
+            [&] {
+                for (HWND window : e2e::TopLevelWindowsOf(started.Id()))
+                    if (IsWindowVisible(window))
+                        return true;
+                return false;
+            },
+            kDeadline, "the window of " + Narrow(name));
+    }
+
+    testing::AssertionResult EveryApplicationBackAtNormal()
+    {
+        std::string classes;
+        testing::AssertionResult normal = e2e::WaitUntil(
+            [&] {
+                classes.clear();
+                bool allNormal = true;
+                for (const auto& helper : m_helpers) {
+                    classes += std::string(" ") + e2e::PriorityClassName(helper->PriorityClass());
+                    allNormal = allNormal && helper->PriorityClass() == NORMAL_PRIORITY_CLASS;
+                }
+                return allNormal;
+            },
+            kDeadline, "every application to run at normal priority again");
+        if (!normal)
+            normal << " (they run at" << classes << ")";
+        return normal;
+    }
+
+    static testing::AssertionResult SameAsBuiltProgram(const std::wstring& path)
+    {
+        const auto installed = FileBytes(path);
+        const auto built = FileBytes(e2e::ProgramPath());
+        if (!installed)
+            return testing::AssertionFailure() << Narrow(path) << " is missing";
+        if (!built)
+            return testing::AssertionFailure() << "cannot read the built program";
+        if (*installed != *built)
+            return testing::AssertionFailure() << Narrow(path) << " (" << installed->size()
+                                               << " bytes) is not the built program ("
+                                               << built->size() << " bytes)";
+        return testing::AssertionSuccess();
+    }
+
+    e2e::TempFolder m_helperFolder;
+    std::vector<std::unique_ptr<ChildProcess>> m_helpers;
+    ChildProcess m_program;
+    HWND m_window = nullptr;
+};
+
+// ---- a fresh install ----------------------------------------------------------------------
+
+TEST_F(InstallTest, SilentInstall_FreshPrefix_InstallsProgramShortcutAndEntryIntoProgramFiles)
+{
+    ASSERT_TRUE(RunSetup(L"/S"));
+
+    const std::wstring folder = DefaultInstallFolder();
+    const std::wstring exe = ProgramIn(folder);
+    EXPECT_TRUE(SameAsBuiltProgram(exe));
+    EXPECT_TRUE(e2e::FileExists(folder + L"\\" + kUninstallerFileName));
+
+    ASSERT_TRUE(e2e::FileExists(StartMenuShortcut())) << Narrow(StartMenuShortcut());
+    EXPECT_TRUE(SameFolder(ShortcutTarget(StartMenuShortcut()), exe))
+        << "the shortcut starts " << Narrow(ShortcutTarget(StartMenuShortcut()));
+
+    const VersionRecord program = ReadVersionRecord(e2e::ProgramPath());
+    ASSERT_TRUE(program.found);
+    EXPECT_EQ(EntryString(L"DisplayName").value_or(L"(missing)"), L"Vexra");
+    EXPECT_EQ(EntryString(L"DisplayVersion").value_or(L"(missing)"), program.fileVersion);
+    EXPECT_EQ(EntryString(L"Publisher").value_or(L"(missing)"), program.companyName);
+    EXPECT_EQ(Narrow(EntryString(L"DisplayIcon").value_or(L"(missing)")), Narrow(exe + L",0"));
+    EXPECT_EQ(Narrow(EntryString(L"InstallLocation").value_or(L"(missing)")), Narrow(folder));
+    const std::wstring uninstaller = L"\"" + folder + L"\\" + kUninstallerFileName + L"\"";
+    EXPECT_EQ(Narrow(EntryString(L"UninstallString").value_or(L"(missing)")), Narrow(uninstaller));
+    EXPECT_EQ(Narrow(EntryString(L"QuietUninstallString").value_or(L"(missing)")),
+              Narrow(uninstaller + L" /S"));
+    EXPECT_EQ(EntryNumber(L"NoModify"), std::optional<DWORD>(1));
+    EXPECT_EQ(EntryNumber(L"NoRepair"), std::optional<DWORD>(1));
+    const auto exeBytes = FileBytes(exe);
+    const auto uninstallerBytes = FileBytes(folder + L"\\" + kUninstallerFileName);
+    ASSERT_TRUE(exeBytes && uninstallerBytes);
+    const DWORD kilobytes =
+        static_cast<DWORD>((exeBytes->size() + uninstallerBytes->size() + 1023) / 1024);
+    EXPECT_EQ(EntryNumber(L"EstimatedSize"), std::optional<DWORD>(kilobytes));
+
+    e2e::MarkLogonTaskDone();
+    EXPECT_TRUE(StartInstalledProgram(folder));
+}
+
+TEST_F(InstallTest, SilentInstall_AfterAPortableCopyRegisteredTheTask_InstalledProgramRegistersItsOwnPath)
+{
+    // The portable .exe ran before and recorded its logon task as set up.
+    e2e::MarkLogonTaskDone();
+    ASSERT_TRUE(RunSetup(L"/S"));
+    EXPECT_FALSE(e2e::ReadProgramValue(L"Schedinfo").has_value())
+        << "the setup leaves the record of the old task, so the task keeps starting the old copy";
+
+    e2e::TempFolder logFolder;
+    SystemToolStandIn tool(logFolder.File(L"schtasks.log"));
+    ASSERT_TRUE(tool.IsPlaced()) << tool.Failure();
+    ASSERT_TRUE(StartInstalledProgram(DefaultInstallFolder()));
+
+    // The task's program is the short form of the installed folder.
+    wchar_t shortFolder[MAX_PATH] = {};
+    ASSERT_GT(GetShortPathNameW(DefaultInstallFolder().c_str(), shortFolder, MAX_PATH), 0u);
+    const std::wstring taskProgram = std::wstring(shortFolder) + L"\\" + e2e::kProgramFileName;
+    const std::vector<std::wstring> runs = tool.Runs();
+    bool createsInstalledTask = false;
+    for (const std::wstring& run : runs)
+        createsInstalledTask = createsInstalledTask || (run.find(L"/create") != std::wstring::npos &&
+                                                        run.find(taskProgram) != std::wstring::npos);
+    EXPECT_TRUE(createsInstalledTask) << "no /create of " << Narrow(taskProgram)
+                                      << " among the runs " << testing::PrintToString(runs);
+}
+
+// ---- an update over the running program ---------------------------------------------------
+
+TEST_F(InstallTest, SilentInstall_OverRunningEngine_EndsItThroughExitAndReplacesTheFile)
+{
+    ASSERT_TRUE(RunSetup(L"/S /D=" + OtherFolder()));
+    const std::wstring exe = ProgramIn(OtherFolder());
+    ASSERT_TRUE(SameAsBuiltProgram(exe));
+    // Trailing bytes after the image: the program still runs, but is no longer the setup's.
+    // The setup's process has ended; Wine may hold its files a moment longer.
+    ASSERT_TRUE(e2e::WaitUntil([&] { return AppendToFile(exe, "an older build"); },
+                               e2e::Milliseconds{5000}, "the installed program to be writable"));
+    ASSERT_FALSE(SameAsBuiltProgram(exe));
+
+    const size_t iconsBefore = e2e::TrayIconWindows().size();
+    e2e::MarkLogonTaskDone();
+    ASSERT_TRUE(StartInstalledProgram(OtherFolder()));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::TrayIconWindows().size() > iconsBefore; },
+                               kDeadline, "the program's notification icon"));
+    ASSERT_TRUE(StartEngineAndLowerAnApplication());
+
+    // No /D: an update finds the installed copy through its uninstall entry.
+    ASSERT_TRUE(RunSetup(L"/S"));
+
+    EXPECT_TRUE(m_program.WaitForExit(kDeadline)) << "the running copy did not end";
+    EXPECT_TRUE(EveryApplicationBackAtNormal()) << "the running copy did not end through its Exit";
+    EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::TrayIconWindows().size() == iconsBefore; },
+                               kDeadline, "the notification icon to go"));
+    EXPECT_TRUE(SameAsBuiltProgram(exe));
+    EXPECT_FALSE(e2e::FileExists(ProgramIn(DefaultInstallFolder())))
+        << "the update went to the default folder instead of the installed one";
+    EXPECT_EQ(Narrow(EntryString(L"InstallLocation").value_or(L"(missing)")), Narrow(OtherFolder()));
+}
+
+// ---- the uninstaller ------------------------------------------------------------------------
+
+TEST_F(InstallTest, SilentUninstall_WhileEngineRuns_EndsItAndRemovesEverythingAndTheLogonTask)
+{
+    ASSERT_TRUE(RunSetup(L"/S /D=" + OtherFolder()));
+    e2e::MarkLogonTaskDone();
+    ASSERT_TRUE(StartInstalledProgram(OtherFolder()));
+    ASSERT_TRUE(StartEngineAndLowerAnApplication());
+    ASSERT_TRUE(ProgramKeyExists());
+
+    e2e::TempFolder logFolder;
+    SystemToolStandIn tool(logFolder.File(L"schtasks.log"));
+    ASSERT_TRUE(tool.IsPlaced()) << tool.Failure();
+
+    // As Windows runs it for a silent uninstall. The uninstaller copies itself elsewhere,
+    // starts the copy and ends at once; the copy does the work, last the folder.
+    const std::optional<std::wstring> quiet = EntryString(L"QuietUninstallString");
+    ASSERT_TRUE(quiet);
+    ASSERT_TRUE(RunCommandLine(*quiet));
+    EXPECT_TRUE(e2e::WaitUntil([&] { return !FolderExists(OtherFolder()); }, kSetupDeadline,
+                               "the install folder to go"));
+    // NSIS names the copy Un.exe; after the folder it has only its own end left.
+    EXPECT_TRUE(e2e::WaitUntil([] { return e2e::ProcessesNamed(L"Un.exe").empty(); }, kDeadline,
+                               "the uninstaller's copy to end"));
+
+    EXPECT_TRUE(m_program.WaitForExit(kDeadline)) << "the running copy did not end";
+    EXPECT_TRUE(EveryApplicationBackAtNormal()) << "the running copy did not end through its Exit";
+    EXPECT_FALSE(e2e::FileExists(ProgramIn(OtherFolder())));
+    EXPECT_FALSE(e2e::FileExists(OtherFolder() + L"\\" + kUninstallerFileName));
+    EXPECT_FALSE(e2e::FileExists(StartMenuShortcut()));
+    EXPECT_FALSE(UninstallEntryExists());
+    EXPECT_FALSE(ProgramKeyExists());
+
+    const std::wstring expectedRun = L"\"" + tool.ToolPath() + L"\" /delete /tn Vexra_Start /F";
+    const std::vector<std::wstring> runs = tool.Runs();
+    ASSERT_EQ(runs.size(), 1u) << testing::PrintToString(runs);
+    EXPECT_EQ(CompareStringOrdinal(runs[0].c_str(), -1, expectedRun.c_str(), -1, TRUE), CSTR_EQUAL)
+        << "the uninstaller ran " << Narrow(runs[0]) << "\ninstead of " << Narrow(expectedRun);
+}
+
+TEST_F(InstallTest, SilentUninstall_FolderHoldsAFileOfTheUser_KeepsItAndTheFolder)
+{
+    ASSERT_TRUE(RunSetup(L"/S /D=" + OtherFolder()));
+    const std::wstring notes = OtherFolder() + L"\\notes.txt";
+    ASSERT_TRUE(WriteTextFile(notes, "mine"));
+
+    // Run in place (_?=) so its end is the end of the uninstall; it cannot delete its own
+    // file then, which is why the folder is checked through the user's file only.
+    ASSERT_TRUE(RunCommandLine(L"\"" + OtherFolder() + L"\\" + kUninstallerFileName + L"\" /S _?=" +
+                               OtherFolder()));
+
+    EXPECT_FALSE(e2e::FileExists(ProgramIn(OtherFolder())));
+    EXPECT_FALSE(UninstallEntryExists());
+    EXPECT_TRUE(e2e::FileExists(notes)) << "the uninstaller deleted a file it did not install";
+    DeleteFileW(notes.c_str());
+}
+
+// ---- the setup's version record ---------------------------------------------------------
+
+TEST(SetupVersion, VersionRecord_SetupAndProgram_NameTheSameVersion)
+{
+    const VersionRecord program = ReadVersionRecord(e2e::ProgramPath());
+    const VersionRecord setup = ReadVersionRecord(SetupPath());
+    ASSERT_TRUE(program.found) << Narrow(e2e::ProgramPath());
+    ASSERT_TRUE(setup.found) << Narrow(SetupPath());
+    ASSERT_FALSE(program.fileVersion.empty());
+
+    EXPECT_EQ(setup.fileVersionMS, program.fileVersionMS);
+    EXPECT_EQ(setup.fileVersionLS, program.fileVersionLS);
+    EXPECT_EQ(setup.productVersionMS, program.productVersionMS);
+    EXPECT_EQ(setup.productVersionLS, program.productVersionLS);
+    EXPECT_EQ(Narrow(setup.fileVersion), Narrow(program.fileVersion));
+    EXPECT_EQ(Narrow(setup.productVersion), Narrow(program.productVersion));
+    EXPECT_EQ(Narrow(setup.productName), Narrow(program.productName));
+    EXPECT_EQ(Narrow(setup.companyName), Narrow(program.companyName));
+    // The four numbers of the fixed record spell the text the program shows.
+    const std::wstring numbers = std::to_wstring(HIWORD(program.fileVersionMS)) + L"." +
+                                 std::to_wstring(LOWORD(program.fileVersionMS)) + L"." +
+                                 std::to_wstring(HIWORD(program.fileVersionLS)) + L"." +
+                                 std::to_wstring(LOWORD(program.fileVersionLS));
+    EXPECT_EQ(Narrow(program.fileVersion), Narrow(numbers));
+
+    const std::wstring setupPath = SetupPath();
+    const std::wstring fileName = setupPath.substr(setupPath.find_last_of(L"\\/") + 1);
+    EXPECT_EQ(Narrow(fileName), Narrow(L"VexraSetup-" + program.fileVersion + L".exe"));
+}
+
+}  // namespace
+}  // namespace install

@@ -1,0 +1,67 @@
+// What the install tests need around the built setup: running it and the uninstaller as
+// Windows does, where they put things (folders, the Start-menu shortcut, the uninstall
+// entry), version records, and removing an installation by hand between tests.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Harness.h"
+
+namespace install {
+
+// A setup or uninstaller run under Wine on a busy machine, with a program to end first.
+constexpr e2e::Milliseconds kSetupDeadline{120000};
+
+constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vexra";
+constexpr wchar_t kUninstallerFileName[] = L"Uninstall.exe";
+constexpr wchar_t kShortcutFileName[] = L"Vexra.lnk";
+
+// The built setup (VEXRA_SETUP), whether or not it exists.
+std::wstring SetupPath();
+// <32-bit Program Files>\Vexra, where the setup installs unless told otherwise.
+std::wstring DefaultInstallFolder();
+// The Start-menu shortcut for every user.
+std::wstring StartMenuShortcut();
+// The file a shortcut starts; empty when it cannot be read.
+std::wstring ShortcutTarget(const std::wstring& shortcutPath);
+
+// Runs `commandLine` as Windows runs an uninstall string and waits for its process to
+// end; succeeds when it ended with exit code 0.
+testing::AssertionResult RunCommandLine(const std::wstring& commandLine);
+// Runs the setup with `arguments` ("/S", "/S /D=C:\folder", ...).
+testing::AssertionResult RunSetup(const std::wstring& arguments);
+
+// Values of the uninstall entry, read in the 32-bit view; nullopt when missing or of
+// another type.
+bool UninstallEntryExists();
+std::optional<std::wstring> EntryString(const wchar_t* valueName);
+std::optional<DWORD> EntryNumber(const wchar_t* valueName);
+
+bool FolderExists(const std::wstring& path);
+bool ProgramKeyExists();
+std::optional<std::vector<char>> FileBytes(const std::wstring& path);
+// Appends `extra` to a file; false when it cannot be written.
+bool AppendToFile(const std::wstring& path, const std::string& extra);
+bool WriteTextFile(const std::wstring& path, const std::string& text);
+bool SameFolder(const std::wstring& a, const std::wstring& b);
+
+struct VersionRecord {
+    bool found = false;
+    DWORD fileVersionMS = 0, fileVersionLS = 0;
+    DWORD productVersionMS = 0, productVersionLS = 0;
+    std::wstring fileVersion, productVersion, companyName, productName;
+};
+// The version record of an executable, strings from its first translation.
+VersionRecord ReadVersionRecord(const std::wstring& path);
+
+// Takes away what a setup may have put in `folder`, the shortcut and the uninstall entry,
+// without running the uninstaller under test.
+void RemoveInstallationByHand(const std::wstring& folder);
+
+}  // namespace install
