@@ -11,6 +11,10 @@ namespace
 // Lookups by stem between two changes of the table are few (the application in front and
 // the one before it); past this many the remembered answers are dropped.
 const std::size_t NAMESAKE_ANSWERS_KEPT = 16;
+// A process is listed before it has a name: under Wine its image is known only some
+// milliseconds after its start. It is asked again on this many updates (about a second
+// of cycles), after which it counts as nameless.
+const int YOUNG_NAME_READS = 20;
 
 bool SameList(const std::vector<DWORD>& last, const PROCESS_LIST& running)
 {
@@ -35,12 +39,44 @@ PROCESS_RECORD CProcessTable::Learn(DWORD pid)
         imageName[IMAGE_NAME_CAPACITY - 1] = L'\0';
         record.stem = GetImageStem(ToU16(imageName));
         record.named = true;
+        if (imageName[0] == L'\0')
+            record.nameReadsLeft = YOUNG_NAME_READS;
     }
     return record;
 }
 
+void CProcessTable::RememberIfYoung(const PROCESS_RECORD& record)
+{
+    if (record.nameReadsLeft > 0 &&
+        std::find(m_young.begin(), m_young.end(), record.pid) == m_young.end())
+        m_young.push_back(record.pid);
+}
+
+void CProcessTable::AskYoungProcessesAgain()
+{
+    std::size_t kept = 0;
+    for (DWORD pid : m_young)
+    {
+        auto record = Locate(pid);
+        if (record == m_records.end() || record->nameReadsLeft <= 0)
+            continue;
+        const int readsLeft = record->nameReadsLeft - 1;
+        *record = Learn(pid);
+        if (!record->stem.empty())
+            Changed();
+        else if (record->named)
+        {
+            record->nameReadsLeft = readsLeft;
+            if (readsLeft > 0)
+                m_young[kept++] = pid;
+        }
+    }
+    m_young.resize(kept);
+}
+
 void CProcessTable::Update(const PROCESS_LIST& running)
 {
+    AskYoungProcessesAgain();
     if (SameList(m_listed, running))
         return;
     m_listed.assign(running.pids, running.pids + running.count);
@@ -60,7 +96,10 @@ void CProcessTable::Update(const PROCESS_LIST& running)
         if (known != m_records.end() && known->pid == pid)
             m_merged.push_back(std::move(*known));
         else
+        {
             m_merged.push_back(Learn(pid));
+            RememberIfYoung(m_merged.back());
+        }
     }
     m_records.swap(m_merged);
     m_merged.clear();
@@ -86,6 +125,7 @@ bool CProcessTable::Relearn(DWORD pid, PROCESS_RECORD& record)
     if (listed != m_records.end())
     {
         *listed = record;
+        RememberIfYoung(record);
         Changed();
     }
     return record.named;

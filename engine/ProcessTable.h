@@ -16,6 +16,7 @@ struct PROCESS_RECORD
     ULONGLONG creationTime = 0;   // FILETIME units; 0 when it could not be read
     std::u16string stem;          // empty when no name could be read
     bool named = false;           // the process could be opened to read its name
+    int nameReadsLeft = 0;        // a process opened before it had a name is asked again
 };
 
 // A process list as the system returned it: ids in the system's own order.
@@ -32,7 +33,7 @@ public:
 
     // Brings the table in line with `running`: processes not seen before are opened and
     // named, processes gone are forgotten. A list equal to the last one costs one
-    // comparison.
+    // comparison (and a new name read for a process still too young to have one).
     void Update(const PROCESS_LIST& running);
 
     // The record of a listed process, nullptr when the last list did not hold it.
@@ -54,6 +55,8 @@ public:
 
 private:
     PROCESS_RECORD Learn(DWORD pid);
+    void AskYoungProcessesAgain();
+    void RememberIfYoung(const PROCESS_RECORD& record);
     std::vector<PROCESS_RECORD>::iterator Locate(DWORD pid);
     void Changed();
 
@@ -61,6 +64,7 @@ private:
     std::vector<DWORD> m_listed;                // the last list, in the system's order
     std::vector<PROCESS_RECORD> m_records;      // one per listed id, sorted by id
     std::map<std::u16string, std::vector<DWORD>> m_namesakes;   // by target stem
+    std::vector<DWORD> m_young;                 // listed, opened, but nameless so far
     std::vector<DWORD> m_sorted;                // scratch for Update
     std::vector<PROCESS_RECORD> m_merged;       // scratch for Update
 };

@@ -187,3 +187,33 @@ TEST_F(EngineCostTest, ExceptionInsideACycle_TheNextCycleStillRuns)
     BringToFront(windowA);
     EXPECT_EQ(REALTIME, system.ClassOf(APP_A));
 }
+
+// ---- A process listed before it has a name ----
+
+TEST_F(EngineCostTest, NamelessAtFirst_IsAskedAgainAndJoinsItsNamesakesOnceNamed)
+{
+    BringToFront(chromeWindow);
+    // Under Wine a process is listed some milliseconds before its image name is known.
+    const DWORD young = 400;
+    system.AddProcess(young, L"");
+    BringToFront(chromeWindow);
+    EXPECT_EQ(NORMAL, system.ClassOf(young));
+
+    system.processes[young].imagePath = L"\\Device\\HarddiskVolume2\\Apps\\chrome_gpu.exe";
+    BringToFront(chromeWindow);
+    EXPECT_EQ(REALTIME, system.ClassOf(young));
+    system.factReads.clear();
+    BringToFront(chromeWindow);
+    EXPECT_TRUE(system.factReads.empty()) << "named once, never asked again";
+}
+
+TEST_F(EngineCostTest, NamelessForGood_IsAskedOnlyABoundedNumberOfTimes)
+{
+    BringToFront(chromeWindow);
+    const DWORD nameless = 400;
+    system.AddProcess(nameless, L"");
+    for (int i = 0; i < 200; ++i)
+        BringToFront(chromeWindow);
+    EXPECT_LE(system.FactReadsOf(nameless), 25);
+    EXPECT_EQ(NORMAL, system.ClassOf(nameless));
+}
