@@ -172,8 +172,9 @@ LRESULT CBoostEngine::OnProcessStarted(WPARAM wParam, LPARAM lParam)
 LRESULT CBoostEngine::OnProcessPresent(WPARAM wParam, LPARAM lParam)
 {
     const DWORD pid = static_cast<DWORD>(wParam);
-    m_priority.SetProcessPriorityMode(m_system.GetCurrentProcessId(), PRIORITY_BOOST);
+    // Lower first, then raise: the program stays real-time when its own id is reported.
     m_priority.SetProcessPriorityMode(pid, PRIORITY_DEMOTE);
+    m_priority.SetProcessPriorityMode(m_system.GetCurrentProcessId(), PRIORITY_BOOST);
 
     ClearProcessIdentity();
     m_system.LookupProcessIdentity(pid);

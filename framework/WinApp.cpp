@@ -22,7 +22,19 @@ CWinApp::~CWinApp()
         g_pApp = nullptr;
 }
 
-BOOL CWinApp::InitInstance() { return TRUE; }
+BOOL CWinApp::InitInstance()
+{
+    // Not after a reboot: the program starts at logon by itself, and a second start would
+    // only bring the first one's window up.
+    if (m_dwRestartManagerSupportFlags & AFX_RESTART_MANAGER_SUPPORT_RESTART)
+        RegisterWithRestartManager(AFX_RESTART_COMMAND_LINE, RESTART_NO_REBOOT);
+    return TRUE;
+}
+
+HRESULT CWinApp::RegisterWithRestartManager(LPCWSTR pwzCommandLineArgs, DWORD dwRestartFlags)
+{
+    return ::RegisterApplicationRestart(pwzCommandLineArgs, dwRestartFlags);
+}
 int CWinApp::ExitInstance() { return m_nExitCode; }
 
 int CWinApp::Run()

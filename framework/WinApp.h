@@ -11,7 +11,11 @@
 
 class CWnd;
 
+// In m_dwRestartManagerSupportFlags: InitInstance registers the program with Windows'
+// restart manager.
 constexpr DWORD AFX_RESTART_MANAGER_SUPPORT_RESTART = 0x01;
+// The command line a program restarted by the system is given.
+constexpr wchar_t AFX_RESTART_COMMAND_LINE[] = L"/restart";
 
 class CWinApp : public CCmdTarget
 {
@@ -19,12 +23,17 @@ public:
     CWinApp();
     ~CWinApp() override;
 
+    // Registers with the restart manager when m_dwRestartManagerSupportFlags asks for it.
     virtual BOOL InitInstance();
     virtual int ExitInstance();
     virtual int Run();
 
     // The program's registry key for settings kept by the framework.
     void SetRegistryKey(LPCWSTR lpszRegistryKey);
+
+    // Asks Windows to start the program again, with this command line, after it crashed,
+    // hung or was closed for an update (RegisterApplicationRestart).
+    virtual HRESULT RegisterWithRestartManager(LPCWSTR pwzCommandLineArgs, DWORD dwRestartFlags);
 
     CWnd* m_pMainWnd = nullptr;
     HINSTANCE m_hInstance = nullptr;

@@ -14,7 +14,8 @@ public:
     PDH_STATUS AddCounter(PDH_HQUERY hQuery, LPCWSTR pszPath, DWORD_PTR userData,
                           PDH_HCOUNTER* phCounter) override
     {
-        return PdhAddCounterW(hQuery, pszPath, userData, phCounter);
+        static const PdhAddCounterCalls calls = SystemPdhAddCounterCalls();
+        return AddCounterByEnglishPath(calls, hQuery, pszPath, userData, phCounter);
     }
     PDH_STATUS CollectQueryData(PDH_HQUERY hQuery) override { return PdhCollectQueryData(hQuery); }
     PDH_STATUS GetFormattedCounterValue(PDH_HCOUNTER hCounter, DWORD dwFormat,
@@ -35,6 +36,24 @@ IPdhApi& SystemPdh()
 {
     static CSystemPdh pdh;
     return pdh;
+}
+
+PdhAddCounterCalls SystemPdhAddCounterCalls()
+{
+    PdhAddCounterCalls calls = {};
+    if (HMODULE pdh = GetModuleHandleW(L"pdh.dll"))
+        calls.addEnglish = reinterpret_cast<PdhAddCounterCalls::AddCounterFn>(
+            reinterpret_cast<void*>(GetProcAddress(pdh, "PdhAddEnglishCounterW")));
+    calls.addLocalized = &PdhAddCounterW;
+    return calls;
+}
+
+PDH_STATUS AddCounterByEnglishPath(const PdhAddCounterCalls& calls, PDH_HQUERY hQuery,
+                                   LPCWSTR pszPath, DWORD_PTR userData, PDH_HCOUNTER* phCounter)
+{
+    if (calls.addEnglish != nullptr)
+        return calls.addEnglish(hQuery, pszPath, userData, phCounter);
+    return calls.addLocalized(hQuery, pszPath, userData, phCounter);
 }
 
 CPerfCounters::CPerfCounters(IPdhApi& pdh) : m_pdh(pdh) {}

@@ -43,6 +43,24 @@ protected:
 // The system's PDH.
 IPdhApi& SystemPdh();
 
+// The two ways PDH adds a counter. PdhAddCounterW takes the path in the system's language,
+// so an English path fails on a Windows in any other; PdhAddEnglishCounterW (Vista and
+// later) takes it in English on every Windows.
+struct PdhAddCounterCalls
+{
+    using AddCounterFn = PDH_STATUS(WINAPI*)(PDH_HQUERY, LPCWSTR, DWORD_PTR, PDH_HCOUNTER*);
+
+    AddCounterFn addEnglish;    // null where pdh.dll does not export it
+    AddCounterFn addLocalized;
+};
+
+// PdhAddEnglishCounterW, looked up at run time, and PdhAddCounterW.
+PdhAddCounterCalls SystemPdhAddCounterCalls();
+
+// Adds the counter by its English path where PDH can, else by the path as given.
+PDH_STATUS AddCounterByEnglishPath(const PdhAddCounterCalls& calls, PDH_HQUERY hQuery,
+                                   LPCWSTR pszPath, DWORD_PTR userData, PDH_HCOUNTER* phCounter);
+
 class CPerfCounters
 {
 public:

@@ -29,12 +29,10 @@ WORD ProcessorArchitecture()
 
 }  // namespace
 
-bool GatherWindowsVersionFacts(WindowsVersionFacts& facts)
+bool GatherWindowsVersionFacts(WindowsVersionFacts& facts, const WindowsVersionCalls& calls)
 {
     OSVERSIONINFOEXW version;
-    ZeroMemory(&version, sizeof(version));
-    version.dwOSVersionInfoSize = sizeof(version);
-    if (!GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&version)))
+    if (!ReadRunningWindowsVersion(version, calls))
         return false;
 
     facts.platformId = version.dwPlatformId;
@@ -47,7 +45,7 @@ bool GatherWindowsVersionFacts(WindowsVersionFacts& facts)
     facts.productType = version.wProductType;
     facts.processorArchitecture = ProcessorArchitecture();
     facts.serverR2 = GetSystemMetrics(SM_SERVERR2) != 0;
-    if (version.dwMajorVersion == 6) {
+    if (version.dwMajorVersion >= 6) {
         if (auto getProductInfo = Kernel32Function<GetProductInfoFn>("GetProductInfo")) {
             DWORD type = 0;
             getProductInfo(version.dwMajorVersion, version.dwMinorVersion, 0, 0, &type);

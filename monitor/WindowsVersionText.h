@@ -2,6 +2,7 @@
 #pragma once
 
 #include "framework/Afx.h"
+#include "monitor/RunningWindowsVersion.h"
 #include "monitor/WindowsEdition.h"
 
 struct OsVersionText
@@ -14,5 +15,7 @@ struct OsVersionText
 // they were) when Windows cannot tell its version or is older than 5.0.
 bool GetWindowsVersionText(OsVersionText& text);
 
-// The facts that GetWindowsVersionText decides from; false when GetVersionExW fails.
-bool GatherWindowsVersionFacts(WindowsVersionFacts& facts);
+// The facts that GetWindowsVersionText decides from, with the version that really runs;
+// false when Windows cannot tell its version.
+bool GatherWindowsVersionFacts(WindowsVersionFacts& facts,
+                               const WindowsVersionCalls& calls = SystemWindowsVersionCalls());

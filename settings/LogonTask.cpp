@@ -1,5 +1,6 @@
 #include "settings/LogonTask.h"
 
+#include "monitor/RunningWindowsVersion.h"
 #include "settings/SettingsStore.h"
 
 #include <vector>
@@ -30,10 +31,8 @@ private:
 
 DWORD WindowsMajorVersion()
 {
-    OSVERSIONINFOW version;
-    ZeroMemory(&version, sizeof(version));
-    version.dwOSVersionInfoSize = sizeof(version);
-    GetVersionExW(&version);
+    OSVERSIONINFOEXW version;
+    ReadRunningWindowsVersion(version);  // left zeroed when Windows cannot tell
     return version.dwMajorVersion;
 }
 

@@ -6,6 +6,7 @@
 #include "monitor/Version.h"
 #include "res/resource.h"
 #include "settings/LogonTask.h"
+#include "ui/FittingFont.h"
 #include "ui/VersionLine.h"
 
 #include <shellapi.h>
@@ -344,6 +345,53 @@ void CVEXRAUIWelcomeDlg::RefreshSystemInformation()
 {
     CDialogMonitorView view(m_hWnd);
     ::RefreshSystemInformation(view, m_astrSysInfo);
+    FitEditionText();
+}
+
+void CVEXRAUIWelcomeDlg::FitEditionText()
+{
+    CWnd* pEdition = GetDlgItem(IDC_SYSTEM_EDITION_VALUE);
+    if (pEdition == nullptr || m_fontBody.GetSafeHandle() == nullptr)
+        return;
+    CString strText;
+    pEdition->GetWindowText(strText);
+    CRect client;
+    pEdition->GetClientRect(&client);
+    LOGFONTW logFont = {};
+    m_fontBody.GetLogFont(&logFont);
+    const long bodyHeight = logFont.lfHeight;
+
+    // Measured as the static draws it: wrapped between words at the control's width.
+    CClientDC dc(pEdition);
+    const auto wrappedHeightAt = [&](long lfHeight) {
+        logFont.lfHeight = lfHeight;
+        CFont font;
+        font.CreateFontIndirect(&logFont);
+        CFont* pOldFont = dc.SelectObject(&font);
+        CRect bounds(0, 0, client.Width(), 0);
+        dc.DrawText(strText, &bounds, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+        dc.SelectObject(pOldFont);
+        return bounds.Height();
+    };
+    const long lfHeight = ChooseFittingFontHeight(kEditionFontHeights, kEditionFontHeightCount,
+                                                  client.Height(), wrappedHeightAt);
+    if (lfHeight == bodyHeight)
+    {
+        pEdition->SetFont(&m_fontBody, TRUE);
+        m_fontEditionFitted.DeleteObject();
+    }
+    else
+    {
+        // The control lets go of the old fitted font before that is deleted.
+        logFont.lfHeight = lfHeight;
+        CFont fitted;
+        fitted.CreateFontIndirect(&logFont);
+        pEdition->SetFont(&fitted, TRUE);
+        m_fontEditionFitted.DeleteObject();
+        m_fontEditionFitted.Attach(fitted.Detach());
+    }
+    // The text is transparent: the skin under it is painted again with it.
+    CDialogMonitorView(m_hWnd).InvalidateControlArea(IDC_SYSTEM_EDITION_VALUE);
 }
 
 void CVEXRAUIWelcomeDlg::UpdatePerformanceTexts()

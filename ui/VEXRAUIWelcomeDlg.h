@@ -35,6 +35,8 @@ public:
     // The facts of the System page (computer name, edition, processor, version numbers),
     // gathered afresh on each page command.
     void RefreshSystemInformation();
+    // Gives the edition value the largest font at which its text fits the control whole.
+    void FitEditionText();
     // Processor and memory usage and installed memory, once a second and on each page
     // command.
     void UpdatePerformanceTexts();
@@ -98,6 +100,7 @@ public:
     CFont m_fontSubtitle;
     CFont m_fontBody;
     CFont m_fontGaugeLabel;
+    CFont m_fontEditionFitted;  // the edition value's font when the body font is too large
 
     CStatic m_stWelcome;
     CStatic m_stSlogan;

@@ -30,7 +30,8 @@ const WelcomeControlPlacement kWelcomeControlPlacements[] = {
     {IDC_SYSTEM_COMPUTER_VALUE, 378, 125, 410, 19, WelcomeFont::Body, WelcomeText::Fixed, L"A"},
     {IDC_SYSTEM_EDITION_LABEL, 225, 175, 150, 19, WelcomeFont::Body, WelcomeText::Fixed,
      L"Windows Edition:"},
-    {IDC_SYSTEM_EDITION_VALUE, 378, 175, 410, 19, WelcomeFont::Body, WelcomeText::Fixed, L"A"},
+    // Two lines of the body font: the edition text is often longer than the width.
+    {IDC_SYSTEM_EDITION_VALUE, 378, 175, 410, 42, WelcomeFont::Body, WelcomeText::Fixed, L"A"},
     {IDC_SYSTEM_PROCESSOR_LABEL, 225, 225, 92, 19, WelcomeFont::Body, WelcomeText::Fixed,
      L"Processor:"},
     {IDC_SYSTEM_PROCESSOR_VALUE, 320, 225, 410, 19, WelcomeFont::Body, WelcomeText::Fixed,
@@ -73,6 +74,9 @@ const WelcomeFontHeight kWelcomeFontHeights[] = {
     {WelcomeFont::Body, -18},     {WelcomeFont::GaugeLabel, -30},
 };
 const std::size_t kWelcomeFontHeightCount = std::size(kWelcomeFontHeights);
+
+const long kEditionFontHeights[] = {-18, -17, -16, -15, -14, -13, -12};
+const std::size_t kEditionFontHeightCount = std::size(kEditionFontHeights);
 
 const WelcomeButtonImages kWelcomeButtonImages[] = {
     {IDC_CONTACT, IDR_PNG_CONTACT_NORMAL, IDR_PNG_CONTACT_PRESSED, IDR_PNG_CONTACT_HOVER,

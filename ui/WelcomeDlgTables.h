@@ -46,6 +46,11 @@ struct WelcomeFontHeight
 extern const WelcomeFontHeight kWelcomeFontHeights[];
 extern const std::size_t kWelcomeFontHeightCount;
 
+// The heights the edition value (1024) may take, from the body font's down to the
+// footer's: the longest edition texts need a smaller font to fit its two lines whole.
+extern const long kEditionFontHeights[];
+extern const std::size_t kEditionFontHeightCount;
+
 // The four PNG images of an image button: its normal, alternate, hover and disabled looks.
 struct WelcomeButtonImages
 {

@@ -28,7 +28,8 @@ ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept
     return *this;
 }
 
-bool ChildProcess::Start(const std::wstring& exePath, const std::wstring& arguments, DWORD* error)
+bool ChildProcess::Start(const std::wstring& exePath, const std::wstring& arguments, DWORD* error,
+                         DWORD creationFlags)
 {
     Terminate();
     std::wstring commandLine = L"\"" + exePath + L"\"";
@@ -41,8 +42,8 @@ bool ChildProcess::Start(const std::wstring& exePath, const std::wstring& argume
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(exePath.c_str(), writable.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.c_str(), &startup, &info)) {
+    if (!CreateProcessW(exePath.c_str(), writable.data(), nullptr, nullptr, FALSE, creationFlags,
+                        nullptr, folder.c_str(), &startup, &info)) {
         if (error)
             *error = GetLastError();
         return false;
@@ -93,7 +94,7 @@ void ChildProcess::Release()
 
 bool StartHelperAs(const std::wstring& helper, const std::wstring& asName,
                    const std::wstring& folder, const std::wstring& arguments,
-                   ChildProcess& process, std::wstring* failure)
+                   ChildProcess& process, std::wstring* failure, DWORD creationFlags)
 {
     const std::wstring source = HelperPath(helper);
     const std::wstring copy = folder + L"\\" + asName;
@@ -109,7 +110,7 @@ bool StartHelperAs(const std::wstring& helper, const std::wstring& asName,
         return false;
     }
     DWORD error = 0;
-    if (!process.Start(copy, arguments, &error)) {
+    if (!process.Start(copy, arguments, &error, creationFlags)) {
         if (failure)
             *failure = L"cannot start " + copy + L", error " + std::to_wstring(error);
         return false;

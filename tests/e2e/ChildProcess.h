@@ -19,9 +19,11 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     // CreateProcessW of `exePath` with `arguments` (may be empty) as the command line's
-    // tail; the current directory is the executable's folder. On failure returns false
-    // and puts the Win32 error into `error`.
-    bool Start(const std::wstring& exePath, const std::wstring& arguments, DWORD* error);
+    // tail and `creationFlags` (for example a priority class the process is born with);
+    // the current directory is the executable's folder. On failure returns false and puts
+    // the Win32 error into `error`.
+    bool Start(const std::wstring& exePath, const std::wstring& arguments, DWORD* error,
+               DWORD creationFlags = 0);
 
     bool IsStarted() const { return m_process != nullptr; }
     bool IsRunning() const;
@@ -41,11 +43,11 @@ private:
 };
 
 // Starts a copy of the helper program tests/helpers/<helper>.exe named `asName` (for
-// example "chrome.exe") from `folder`, with `arguments`. The copy's name is the image
-// name the program sees.
+// example "chrome.exe") from `folder`, with `arguments` and `creationFlags`. The copy's
+// name is the image name the program sees.
 bool StartHelperAs(const std::wstring& helper, const std::wstring& asName,
                    const std::wstring& folder, const std::wstring& arguments,
-                   ChildProcess& process, std::wstring* failure);
+                   ChildProcess& process, std::wstring* failure, DWORD creationFlags = 0);
 
 // The priority class of any process of the prefix, read from here (0 when it cannot be
 // opened, e.g. because it has ended).

@@ -448,7 +448,7 @@ ProgramUnderTest::~ProgramUnderTest()
     End();
 }
 
-testing::AssertionResult ProgramUnderTest::Start()
+testing::AssertionResult ProgramUnderTest::Start(const std::wstring& arguments)
 {
     if (!FileExists(ProgramPath()))
         return testing::AssertionFailure() << "the program is not built: " << Narrow(ProgramPath());
@@ -459,7 +459,7 @@ testing::AssertionResult ProgramUnderTest::Start()
     SetEnvironmentVariableW(L"VEXRA_SCHTASKS_EXIT_CREATE", nullptr);
     SetEnvironmentVariableW(L"VEXRA_SCHTASKS_EXIT_DELETE", nullptr);
     DWORD error = 0;
-    if (!m_process.Start(m_exePath, L"", &error))
+    if (!m_process.Start(m_exePath, arguments, &error))
         return testing::AssertionFailure()
                << "CreateProcessW of " << Narrow(m_exePath) << " failed with error " << error;
     return testing::AssertionSuccess();

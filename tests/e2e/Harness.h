@@ -158,9 +158,10 @@ public:
     ProgramUnderTest(const ProgramUnderTest&) = delete;
     ProgramUnderTest& operator=(const ProgramUnderTest&) = delete;
 
-    // Starts the program without arguments, as a user does. The schtasks.exe stand-in
+    // Starts the program as a user does, without arguments unless `arguments` are given
+    // (as Windows gives them when it restarts the program). The schtasks.exe stand-in
     // records its runs into this program's folder and succeeds.
-    testing::AssertionResult Start();
+    testing::AssertionResult Start(const std::wstring& arguments = L"");
     // Waits for the main window to exist and be visible; MainWindow() gives it afterwards.
     testing::AssertionResult WaitForMainWindow(Milliseconds deadline = kDeadline);
     // Starts another process of the same executable (a second start by the same user).

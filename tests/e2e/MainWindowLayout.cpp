@@ -27,7 +27,7 @@ const std::vector<ExpectedControl> kMainWindowControls = {
     {IDC_SYSTEM_COMPUTER_LABEL, Page::System, {225, 125, 150, 19}, L"Computer Name:"},
     {IDC_SYSTEM_COMPUTER_VALUE, Page::System, {378, 125, 410, 19}, L"A"},
     {IDC_SYSTEM_EDITION_LABEL, Page::System, {225, 175, 150, 19}, L"Windows Edition:"},
-    {IDC_SYSTEM_EDITION_VALUE, Page::System, {378, 175, 410, 19}, L"A"},
+    {IDC_SYSTEM_EDITION_VALUE, Page::System, {378, 175, 410, 42}, L"A"},
     {IDC_SYSTEM_PROCESSOR_LABEL, Page::System, {225, 225, 92, 19}, L"Processor:"},
     {IDC_SYSTEM_PROCESSOR_VALUE, Page::System, {320, 225, 410, 19}, L"A"},
     {IDC_SYSTEM_MEMORY_LABEL, Page::System, {225, 275, 225, 19}, L"Installed Memory (RAM:)"},

@@ -252,6 +252,21 @@ TEST_F(BoostEngineTest, ProcessPresent_RaisesOwnProcessAndLowersTheReportedOne)
     EXPECT_EQ(L"appa.exe", std::wstring(g_strProcessName));
 }
 
+TEST_F(BoostEngineTest, ProcessPresent_OwnIdReportedLast_ProgramEndsAtRealtime)
+{
+    // The watcher's first pass reports in ascending order; the program often has the
+    // highest id of it, so its own report comes last.
+    engine.OnProcessPresent(APP_A, 1);
+    engine.OnProcessPresent(OWN, 1);
+    EXPECT_EQ(REALTIME, system.ClassOf(OWN));
+    EXPECT_EQ(BELOW, system.ClassOf(APP_A));
+
+    // Each report lowers the reported process first and raises the program after it.
+    const std::vector<std::pair<DWORD, DWORD>> expected = {
+        {APP_A, BELOW}, {OWN, REALTIME}, {OWN, BELOW}, {OWN, REALTIME}};
+    EXPECT_EQ(expected, system.changes);
+}
+
 TEST_F(BoostEngineTest, ProcessPresent_NamelessProcess_DoesNotBecomeLastStarted)
 {
     system.processes[APP_B].identityName.clear();

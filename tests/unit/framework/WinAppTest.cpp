@@ -1,8 +1,11 @@
 // The application object as AfxWinMain runs it: the exit code, the message loop after an
-// InitInstance that returns TRUE, and OLE undone at the end.
+// InitInstance that returns TRUE, OLE undone at the end, and the restart registration.
 #include <objbase.h>
 
 #include "FrameworkTestSupport.h"
+
+#include <string>
+#include <utility>
 
 namespace {
 
@@ -66,4 +69,40 @@ TEST(WinApp, InitInstanceTrue_RunsTheLoopUntilQuit)
     EXPECT_EQ(5, AfxWinMain(::GetModuleHandleW(nullptr), nullptr, const_cast<LPWSTR>(L""), SW_SHOW));
     EXPECT_EQ(1, app.m_nExitCalls);
     EXPECT_TRUE(ThreadIsFreeOfOle());
+}
+
+namespace {
+
+// Records the registration instead of making it: Wine accepts it and cannot tell it back.
+class CRestartRecordingApp : public CWinApp
+{
+public:
+    HRESULT RegisterWithRestartManager(LPCWSTR pwzCommandLineArgs, DWORD dwRestartFlags) override
+    {
+        m_registrations.push_back({pwzCommandLineArgs, dwRestartFlags});
+        return S_OK;
+    }
+
+    std::vector<std::pair<std::wstring, DWORD>> m_registrations;
+};
+
+}  // namespace
+
+TEST(WinApp, InitInstance_WithRestartSupport_RegistersOnceForCrashHangAndUpdate)
+{
+    CRestartRecordingApp app;
+    app.m_dwRestartManagerSupportFlags = AFX_RESTART_MANAGER_SUPPORT_RESTART;
+    EXPECT_TRUE(app.InitInstance());
+    ASSERT_EQ(app.m_registrations.size(), 1u);
+    EXPECT_EQ(app.m_registrations[0].first, L"/restart");
+    // Crash, hang and update restarts stay on; only the restart after a reboot is left
+    // to the program's own start at logon.
+    EXPECT_EQ(app.m_registrations[0].second, static_cast<DWORD>(RESTART_NO_REBOOT));
+}
+
+TEST(WinApp, InitInstance_WithoutRestartSupport_DoesNotRegister)
+{
+    CRestartRecordingApp app;
+    EXPECT_TRUE(app.InitInstance());
+    EXPECT_TRUE(app.m_registrations.empty());
 }

@@ -274,7 +274,66 @@ TEST(MemoryTexts, InstalledMemory_TruncatesThenAddsOneGibibyte)
     EXPECT_EQ(UsageText(100), u"Usage:100%");
 }
 
+// ---- Adding a counter by its English path ------------------------------------------
+
+namespace {
+
+// Records which of the two adds ran, with what.
+struct AddCounterLog
+{
+    std::vector<std::wstring> calls;
+};
+AddCounterLog g_addLog;
+
+PDH_STATUS WINAPI RecordEnglishAdd(PDH_HQUERY, LPCWSTR pszPath, DWORD_PTR userData,
+                                   PDH_HCOUNTER* phCounter)
+{
+    g_addLog.calls.push_back(L"english " + std::wstring(pszPath) + L" " + std::to_wstring(userData));
+    *phCounter = reinterpret_cast<PDH_HCOUNTER>(0xE1);
+    return ERROR_SUCCESS;
+}
+
+// A German Windows: PdhAddCounterW knows "\Prozessor(_Total)\Prozessorzeit (%)" only.
+PDH_STATUS WINAPI RecordLocalizedAdd(PDH_HQUERY, LPCWSTR pszPath, DWORD_PTR userData,
+                                     PDH_HCOUNTER* phCounter)
+{
+    g_addLog.calls.push_back(L"localized " + std::wstring(pszPath) + L" " + std::to_wstring(userData));
+    *phCounter = reinterpret_cast<PDH_HCOUNTER>(0x10);
+    return kNoSuchCounter;
+}
+
+}  // namespace
+
+TEST(PerfCountersEnglishPaths, EnglishAddPresent_TakesThePathAndNothingElseRuns)
+{
+    g_addLog = {};
+    PDH_HCOUNTER counter = nullptr;
+    EXPECT_EQ(AddCounterByEnglishPath({&RecordEnglishAdd, &RecordLocalizedAdd}, nullptr, kCpuPath, 42,
+                                      &counter),
+              static_cast<PDH_STATUS>(ERROR_SUCCESS));
+    EXPECT_EQ(counter, reinterpret_cast<PDH_HCOUNTER>(0xE1));
+    ASSERT_EQ(g_addLog.calls.size(), 1u);
+    EXPECT_EQ(g_addLog.calls[0], L"english " + std::wstring(kCpuPath) + L" 42");
+}
+
+TEST(PerfCountersEnglishPaths, EnglishAddMissing_FallsBackToTheLocalizedAdd)
+{
+    g_addLog = {};
+    PDH_HCOUNTER counter = nullptr;
+    EXPECT_EQ(AddCounterByEnglishPath({nullptr, &RecordLocalizedAdd}, nullptr, kMemPath, 7, &counter),
+              kNoSuchCounter);
+    ASSERT_EQ(g_addLog.calls.size(), 1u);
+    EXPECT_EQ(g_addLog.calls[0], L"localized " + std::wstring(kMemPath) + L" 7");
+}
+
 // ---- Wine's real PDH ----------------------------------------------------------------
+
+TEST(PerfCountersSystem, EnglishAdd_IsFoundInPdh)
+{
+    const PdhAddCounterCalls calls = SystemPdhAddCounterCalls();
+    EXPECT_NE(calls.addEnglish, nullptr) << "pdh.dll exports PdhAddEnglishCounterW from Vista on";
+    EXPECT_NE(calls.addLocalized, nullptr);
+}
 
 TEST(PerfCountersSystem, ProcessorCounter_AddsAndReadsAPercentage)
 {

@@ -3,6 +3,7 @@
 // system32, so the tests make the helpers folder current while they run.
 #include <gtest/gtest.h>
 
+#include "monitor/RunningWindowsVersion.h"
 #include "settings/LogonTask.h"
 #include "settings/SettingsStore.h"
 #include "monitor/CStringPrint.h"
@@ -98,9 +99,8 @@ protected:
 
 TEST_F(LogonTaskTest, FirstStart_DeletesThenCreatesWithExactCommandLinesAndMarks)
 {
-    OSVERSIONINFOW version = {};
-    version.dwOSVersionInfoSize = sizeof(version);
-    GetVersionExW(&version);
+    OSVERSIONINFOEXW version;
+    ASSERT_TRUE(ReadRunningWindowsVersion(version));
     ASSERT_GE(version.dwMajorVersion, 6u) << "the test prefix reports Windows 7";
 
     CreateLogonTask();
