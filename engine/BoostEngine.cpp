@@ -43,13 +43,25 @@ void CBoostEngine::RunForegroundCycle()
         return;
     CCycleBusyScope busy(m_bCycleBusy);
 
-    // The one reading of the process list this cycle: the count, and the namesakes of the
-    // application in front and of the one before it, all come from it.
     DWORD pids[PROCESS_ID_BUFFER_LENGTH / sizeof(DWORD)] = {};
     DWORD bytesReturned = 0;
     if (!m_system.EnumProcessIds(pids, sizeof(pids), &bytesReturned))
         return;
-    const PROCESS_LIST running = {pids, bytesReturned / static_cast<DWORD>(sizeof(DWORD))};
+    RunCycleOver({pids, bytesReturned / static_cast<DWORD>(sizeof(DWORD))});
+}
+
+void CBoostEngine::RunForegroundCycle(const PROCESS_LIST& running)
+{
+    if (m_bCycleBusy)
+        return;
+    CCycleBusyScope busy(m_bCycleBusy);
+    RunCycleOver(running);
+}
+
+void CBoostEngine::RunCycleOver(const PROCESS_LIST& running)
+{
+    // The one process list of this cycle: the count, and the namesakes of the application
+    // in front and of the one before it, all come from it.
     ShowProcessCount(running.count);
 
     // Without a foreground window (a desktop switch) the focus list of the last cycle

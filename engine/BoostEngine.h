@@ -17,6 +17,8 @@ public:
     // One beat of the engine (timer 200): process count, boost of the application in
     // front and its namesakes, demotion of the one before, announcement of a new start.
     void RunForegroundCycle();
+    // The same over a process list read just before by someone else (the watcher).
+    void RunForegroundCycle(const PROCESS_LIST& running);
 
     // Message 1131: a process started after the watcher's first pass. Returns 1 when the
     // engine is not started (nothing done), else 0.
@@ -45,6 +47,7 @@ public:
     CString m_strUserName;             // the user running the program
 
 private:
+    void RunCycleOver(const PROCESS_LIST& running);
     void ShowProcessCount(DWORD count);
     void BoostApplicationInFront(HWND hForeground, const PROCESS_LIST& running);
     void AnnounceStartedProcessInFocus();

@@ -39,7 +39,8 @@ CProcessNotify::CProcessNotify()
       m_bReportExisting(FALSE),
       m_bFirstPassDone(FALSE),
       m_nPollInterval(0),
-      m_nPassCount(0)
+      m_nPassCount(0),
+      m_bLatestValid(false)
 {
 }
 
@@ -142,7 +143,28 @@ DWORD WINAPI CProcessNotify::WatchThreadProc(LPVOID parameter)
 {
     if (parameter == NULL)
         return ERROR_INVALID_PARAMETER;
-    return static_cast<CProcessNotify*>(parameter)->RunWatchLoop();
+    auto* watcher = static_cast<CProcessNotify*>(parameter);
+    const DWORD exitCode = watcher->RunWatchLoop();
+    // A list nobody keeps up to date any more must not stand for the running processes.
+    watcher->PublishList(nullptr);
+    return exitCode;
+}
+
+void CProcessNotify::PublishList(const std::vector<DWORD>* pids)
+{
+    std::lock_guard<std::mutex> lock(m_latestLock);
+    m_bLatestValid = pids != nullptr;
+    if (pids != nullptr)
+        m_latestList = *pids;
+}
+
+BOOL CProcessNotify::CopyLatestList(std::vector<DWORD>& pids) const
+{
+    std::lock_guard<std::mutex> lock(m_latestLock);
+    if (!m_bLatestValid || m_latestList.empty() || m_latestList.size() >= WATCHED_PID_CAPACITY)
+        return FALSE;
+    pids = m_latestList;
+    return TRUE;
 }
 
 BOOL CProcessNotify::ReportEach(const std::vector<DWORD>& pids, BOOL started, DWORD* exitCode)
@@ -209,6 +231,7 @@ DWORD CProcessNotify::RunWatchLoop()
         const bool learnOnly = previous.empty() && !m_bReportExisting;
         if (learnOnly || listed != previousListed)
         {
+            PublishList(&listed);
             current = listed;
             std::sort(current.begin(), current.end());
             DWORD exitCode = 0;

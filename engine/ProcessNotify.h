@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <mutex>
 #include <vector>
 
 // Sent for each process found by the first pass (wParam = process id, lParam = 1).
@@ -38,6 +39,12 @@ public:
     // worker does not run or `timeoutMs` passed first.
     BOOL WaitForFreshPass(DWORD timeoutMs);
 
+    // The process list the worker read last, as the system returned it. The foreground
+    // cycle takes it instead of reading the list itself: on a machine with hundreds of
+    // processes one reading costs as much as the cycle's whole work. FALSE when no worker
+    // runs, it has no list yet, or its list is full (more processes may run than it holds).
+    BOOL CopyLatestList(std::vector<DWORD>& pids) const;
+
     // Signals the worker and waits for it. FALSE with last error 87 when nothing runs.
     // Never call it on the notified window's thread while that window exists: the worker
     // may be blocked sending to it.
@@ -58,6 +65,9 @@ protected:
     BOOL m_bFirstPassDone;
     volatile LONG m_nPollInterval;   // the wait between passes; SetPollInterval changes it
     volatile LONG m_nPassCount;      // passes the worker has finished, reports included
+    mutable std::mutex m_latestLock;   // guards the two below, shared with the window thread
+    std::vector<DWORD> m_latestList;
+    bool m_bLatestValid;
 
 private:
     CProcessNotify(const CProcessNotify&) = delete;
@@ -66,6 +76,7 @@ private:
     BOOL StopWorker();
     DWORD RunWatchLoop();
     DWORD WaitBetweenPasses();
+    void PublishList(const std::vector<DWORD>* pids);
     // Reports the starts, then the ends, between two sorted lists.
     BOOL ReportDifferences(const std::vector<DWORD>& current, const std::vector<DWORD>& previous,
                            std::vector<DWORD>& scratch, DWORD* exitCode);

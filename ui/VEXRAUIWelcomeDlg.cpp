@@ -460,7 +460,7 @@ void CVEXRAUIWelcomeDlg::OnTimer(UINT_PTR nIDEvent)
         // After the end of the session the loop still runs until the process is ended;
         // the processes put back to normal stay so.
         if (!m_bProcessesRestored)
-            m_engine.RunForegroundCycle();
+            RunForegroundCycle();
     }
     else if (nIDEvent == TIMER_GAUGES)
     {
@@ -468,6 +468,17 @@ void CVEXRAUIWelcomeDlg::OnTimer(UINT_PTR nIDEvent)
         UpdateEngineStatusText();
     }
     CBitmapDialog::OnTimer(nIDEvent);
+}
+
+void CVEXRAUIWelcomeDlg::RunForegroundCycle()
+{
+    // The watcher reads the process list every millisecond anyway; reading it once more
+    // here would double what the engine costs on a machine with hundreds of processes.
+    if (m_processNotify.CopyLatestList(m_cycleProcessList))
+        m_engine.RunForegroundCycle(
+            {m_cycleProcessList.data(), static_cast<DWORD>(m_cycleProcessList.size())});
+    else
+        m_engine.RunForegroundCycle();
 }
 
 void CVEXRAUIWelcomeDlg::UpdateEngineStatusText()

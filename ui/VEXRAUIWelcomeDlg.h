@@ -86,6 +86,7 @@ private:
     void SetTabSelected(int nId, bool bSelected);
     void PlayAnimation(int nId, int nGifId);
     void ShowControl(int nId, int nCmdShow);
+    void RunForegroundCycle();
     void UpdateEngineStatusText();
     void ShowTrayMenu();
     void BringToFront();
@@ -136,6 +137,7 @@ public:
     CWin32ProcessSystem m_processSystem;
     CDialogBoostView m_boostView;
     CBoostEngine m_engine;
+    std::vector<DWORD> m_cycleProcessList;   // the watcher's latest list, for the cycle
 
     // Declared last so that it is destroyed first, in the destructor, after the window is
     // gone: a worker blocked sending to a live window would otherwise wait for this

@@ -217,3 +217,22 @@ TEST_F(EngineCostTest, NamelessForGood_IsAskedOnlyABoundedNumberOfTimes)
     EXPECT_LE(system.FactReadsOf(nameless), 25);
     EXPECT_EQ(NORMAL, system.ClassOf(nameless));
 }
+
+// ---- A cycle over the watcher's list ----
+
+TEST_F(EngineCostTest, CycleOverAGivenList_ReadsNoListOfItsOwn)
+{
+    std::vector<DWORD> listed;
+    for (const auto& process : system.processes)
+        listed.push_back(process.first);
+    system.failEnumeration = true;   // a reading of its own would fail the cycle
+    system.foreground = chromeWindow;
+
+    engine.RunForegroundCycle({listed.data(), static_cast<DWORD>(listed.size())});
+
+    EXPECT_EQ(REALTIME, system.ClassOf(CHROME));
+    EXPECT_EQ(REALTIME, system.ClassOf(DRIVER));
+    ASSERT_EQ(1u, view.processCountTexts.size());
+    EXPECT_EQ(std::to_wstring(listed.size()), view.processCountTexts[0]);
+    EXPECT_EQ(0, engine.m_bCycleBusy);
+}

@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 namespace
 {
 class WatcherPaceTest : public testing::Test
@@ -78,4 +81,32 @@ TEST(WatcherPace, WaitForFreshPass_WatcherNotRunning_ReturnsFalseAtOnce)
     const ULONGLONG before = GetTickCount64();
     EXPECT_FALSE(ending.WaitForFreshPass(10000));
     EXPECT_LT(GetTickCount64() - before, 5000u);
+}
+
+// ---- The list the foreground cycle takes from the watcher ----
+
+TEST_F(WatcherPaceTest, CopyLatestList_WhileRunning_HoldsWhatRunsAndNothingOnceStopped)
+{
+    CObservableNotify watcher;
+    std::vector<DWORD> list;
+    EXPECT_FALSE(watcher.CopyLatestList(list)) << "no worker, no list";
+
+    CBoostee app;
+    ASSERT_TRUE(app.Start(boostee, L"listed"));
+    ASSERT_TRUE(watcher.Start(1, TRUE, report.Handle()));
+    ASSERT_TRUE(report.PumpUntil([&] { return watcher.FirstPassDone(); }));
+    ASSERT_TRUE(watcher.CopyLatestList(list));
+    EXPECT_NE(list.end(), std::find(list.begin(), list.end(), GetCurrentProcessId()));
+    EXPECT_NE(list.end(), std::find(list.begin(), list.end(), app.Pid()));
+
+    // An ended process leaves the list the next pass reads.
+    const DWORD pid = app.Pid();
+    app.End();
+    EXPECT_TRUE(report.PumpUntil([&] {
+        return watcher.CopyLatestList(list) && std::find(list.begin(), list.end(), pid) == list.end();
+    }));
+
+    report.Destroy();
+    watcher.Stop();
+    EXPECT_FALSE(watcher.CopyLatestList(list)) << "a stopped worker keeps nothing up to date";
 }
