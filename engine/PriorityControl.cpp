@@ -1,12 +1,18 @@
 #include "engine/PriorityControl.h"
 
 #include "engine/FocusPids.h"
+#include "engine/PriorityGate.h"
 #include "engine/ProcessNameText.h"
 #include "engine/Utf16Bridge.h"
 
 BOOL CPriorityControl::SetProcessPriorityMode(DWORD pid, int mode)
 {
-    return m_system.SetProcessPriority(pid, PriorityClassOfMode(mode));
+    // The one check every change passes, so that a cycle already running on the window
+    // thread while another thread's crash restore runs cannot raise anything afterwards.
+    const DWORD priorityClass = PriorityClassOfMode(mode);
+    if (!IsPriorityChangeAllowed(pid, priorityClass))
+        return FALSE;
+    return m_system.SetProcessPriority(pid, priorityClass);
 }
 
 std::u16string CPriorityControl::ReadImageStem(DWORD pid, bool* opened)
@@ -60,12 +66,33 @@ void CPriorityControl::RestoreAllPriorities()
 
 void CPriorityControl::RestoreAllPriorities(DWORD* pidBuffer, DWORD bufferLength)
 {
+    MarkPriorityRestoreBegun();
+    for (int pass = 0; pass < RESTORE_PASS_LIMIT; ++pass)
+    {
+        if (RestorePass(pidBuffer, bufferLength) == 0)
+            return;
+    }
+}
+
+int CPriorityControl::RestorePass(DWORD* pidBuffer, DWORD bufferLength)
+{
     DWORD bytesReturned = 0;
     if (!m_system.EnumProcessIds(pidBuffer, bufferLength, &bytesReturned))
-        return;
+        return 0;
 
     const DWORD capacity = bufferLength / sizeof(DWORD);
     const DWORD count = bytesReturned / sizeof(DWORD);
+    int restored = 0;
     for (DWORD i = 0; i < count && i < capacity; ++i)
-        SetProcessPriorityMode(pidBuffer[i], PRIORITY_NORMAL);
+    {
+        const DWORD pid = pidBuffer[i];
+        const DWORD before = m_system.GetProcessPriority(pid);
+        if (before == NORMAL_PRIORITY_CLASS)
+            continue;
+        // A class that cannot be read is set all the same, but does not call for another
+        // pass: the next one could not read it either.
+        if (SetProcessPriorityMode(pid, PRIORITY_NORMAL) && before != 0)
+            ++restored;
+    }
+    return restored;
 }

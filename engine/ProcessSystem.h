@@ -22,6 +22,10 @@ public:
     // Returns SetPriorityClass's result: 0 when the process cannot be opened or changed.
     virtual BOOL SetProcessPriority(DWORD pid, DWORD priorityClass) = 0;
 
+    // The process's priority class as GetPriorityClass reads it; 0 when the process cannot
+    // be opened or asked.
+    virtual DWORD GetProcessPriority(DWORD pid) = 0;
+
     // The process's image file name in device-path form, into a buffer of `capacity`
     // characters that the caller has zeroed. FALSE when the process cannot be opened.
     virtual BOOL GetProcessImageName(DWORD pid, wchar_t* buffer, DWORD capacity) = 0;

@@ -24,6 +24,14 @@ BOOL CWin32ProcessSystem::SetProcessPriority(DWORD pid, DWORD priorityClass)
     return result;
 }
 
+DWORD CWin32ProcessSystem::GetProcessPriority(DWORD pid)
+{
+    CScopedHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    if (!process)
+        return 0;
+    return ::GetPriorityClass(process.Get());
+}
+
 BOOL CWin32ProcessSystem::GetProcessImageName(DWORD pid, wchar_t* buffer, DWORD capacity)
 {
     CScopedHandle process(::OpenProcess(PROCESS_READ_NAME_ACCESS, FALSE, pid));

@@ -8,6 +8,7 @@ class CWin32ProcessSystem : public IProcessSystem
 public:
     BOOL EnumProcessIds(DWORD* pids, DWORD bufferLength, DWORD* bytesReturned) override;
     BOOL SetProcessPriority(DWORD pid, DWORD priorityClass) override;
+    DWORD GetProcessPriority(DWORD pid) override;
     BOOL GetProcessImageName(DWORD pid, wchar_t* buffer, DWORD capacity) override;
     HWND GetForegroundWindow() override;
     DWORD GetWindowProcessId(HWND hWnd) override;
