@@ -19,9 +19,10 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     // CreateProcessW of `exePath` with `arguments` (may be empty) as the command line's
-    // tail; the current directory is the executable's folder. On failure returns false
-    // and puts the Win32 error into `error`.
-    bool Start(const std::wstring& exePath, const std::wstring& arguments, DWORD* error);
+    // tail; the current directory is `currentFolder`, or the executable's folder when
+    // that is empty. On failure returns false and puts the Win32 error into `error`.
+    bool Start(const std::wstring& exePath, const std::wstring& arguments, DWORD* error,
+               const std::wstring& currentFolder = std::wstring());
 
     bool IsStarted() const { return m_process != nullptr; }
     bool IsRunning() const;
