@@ -64,7 +64,7 @@ void CEndGuardProcess::StandDown()
     // runs; ending it first is what tells an orderly end from any other, whatever exit
     // code the program ends with. It must be gone before the program is, or it could
     // wake to find the program ended and restore after all.
-    ::TerminateProcess(m_process.Get(), 0);
+    ::TerminateProcess(m_process.Get(), END_GUARD_STOOD_DOWN_EXIT_CODE);
     ::WaitForSingleObject(m_process.Get(), kStandDownWaitMs);
     m_process.Close();
     m_dwProcessId = 0;

@@ -5,6 +5,10 @@
 #include "engine/ScopedHandle.h"
 #include "ui/EndGuard.h"
 
+// The exit code of a guard that the program's orderly end ended; a guard that ends by
+// itself ends with 0.
+const UINT END_GUARD_STOOD_DOWN_EXIT_CODE = 2;
+
 class CEndGuardProcess : public IEndGuard
 {
 public:

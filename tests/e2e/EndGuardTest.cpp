@@ -19,6 +19,8 @@ namespace {
 
 // Nothing the program changed may outlive it by more than this.
 constexpr Milliseconds kRestoreDeadline{2000};
+// A guard that the program's orderly end ended.
+constexpr DWORD kGuardStoodDownExitCode = 2;
 // The watcher's two reports to the program's window.
 constexpr UINT kProcessStartedMessage = WM_USER + 107;
 constexpr UINT kProcessPresentMessage = WM_USER + 108;
@@ -96,6 +98,28 @@ private:
     std::atomic<int> m_started{0};
     std::thread m_worker;
 };
+
+using ProcessHandle = std::unique_ptr<void, decltype(&CloseHandle)>;
+
+// A handle that keeps the guard's exit code readable after it has gone.
+ProcessHandle OpenForExitCode(DWORD processId)
+{
+    return ProcessHandle(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId),
+                         &CloseHandle);
+}
+
+// Whether the program's orderly end ended the guard, rather than the guard waking to the
+// program's end and restoring on its own.
+testing::AssertionResult WasStoodDown(HANDLE guard)
+{
+    if (WaitForSingleObject(guard, 0) != WAIT_OBJECT_0)
+        return testing::AssertionFailure() << "the guard outlived the program's orderly end";
+    DWORD exitCode = 0;
+    GetExitCodeProcess(guard, &exitCode);
+    if (exitCode != kGuardStoodDownExitCode)
+        return testing::AssertionFailure() << "the guard ended by itself, with exit code " << exitCode;
+    return testing::AssertionSuccess();
+}
 
 class EndGuardTest : public ProgramTest {
 protected:
@@ -231,9 +255,12 @@ TEST_F(EndGuardTest, Exit_EndsTheGuardTooAndLeavesNothingRunning)
     const DWORD guard = StartProgramOver(present);
     ASSERT_NE(guard, 0u);
 
+    const ProcessHandle guardProcess = OpenForExitCode(guard);
+    ASSERT_TRUE(guardProcess);
+
     PostMessageW(m_program->MainWindow(), WM_COMMAND, kTrayExitCommand, 0);
     ASSERT_TRUE(m_program->Process().WaitForExit(kDeadline)) << "the program did not end after Exit";
-    EXPECT_FALSE(IsRunning(guard)) << "the guard outlived the program's orderly end";
+    EXPECT_TRUE(WasStoodDown(guardProcess.get()));
     EXPECT_TRUE(ProcessesNamed(kProgramFileName).empty());
     EXPECT_EQ(PriorityClassName(present.PriorityClass()), std::string("NORMAL"));
 }
@@ -244,13 +271,15 @@ TEST_F(EndGuardTest, EndSessionAskingToClose_EndsTheProgramWithEveryProcessNorma
     const DWORD guard = StartProgramOver(present);
     ASSERT_NE(guard, 0u);
     const size_t iconsBefore = TrayIconWindows().size();
+    const ProcessHandle guardProcess = OpenForExitCode(guard);
+    ASSERT_TRUE(guardProcess);
 
     // What the Restart Manager sends when an installer needs the program gone.
     SendMessageTimeoutW(m_program->MainWindow(), WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP,
                         SMTO_ABORTIFHUNG, 5000, nullptr);
     ASSERT_TRUE(m_program->Process().WaitForExit(kDeadline)) << "the program lives on";
     EXPECT_EQ(PriorityClassName(present.PriorityClass()), std::string("NORMAL"));
-    EXPECT_FALSE(IsRunning(guard));
+    EXPECT_TRUE(WasStoodDown(guardProcess.get()));
     EXPECT_TRUE(WaitUntil([&] { return TrayIconWindows().size() < iconsBefore; }, Milliseconds{3000},
                           "the icon to go"));
 }
