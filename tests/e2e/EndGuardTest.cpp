@@ -223,11 +223,16 @@ TEST_F(EndGuardTest, Guard_ShowsNothingAndIsNeitherLoweredNorAnnounced)
         << "it runs at " << PriorityClassName(PriorityClassOf(guard));
 
     // With the engine running and the program's own window in front, the engine boosts
-    // the program and its namesakes, the guard among them. Reports of the guard as found
-    // and as just started (the watcher sends one of the two) would lower it and have it
-    // announced.
+    // the program and its namesakes, the guard among them. Reports of the guard as just
+    // started and as found (the watcher sends one of the two) would have it announced
+    // and lowered. An application started and announced first makes sure the guard is
+    // not the process last acted on, whose reports the engine passes over.
     ASSERT_NO_FATAL_FAILURE(PressStart());
     HWND window = m_program->MainWindow();
+    ChildProcess started;
+    ASSERT_NO_FATAL_FAILURE(StartApplication(L"started.exe", started));
+    ASSERT_TRUE(WaitUntil([&] { return ReadControl(window, IDC_ENGINE_FOCUS_VALUE).text == L"started"; },
+                          kDeadline, "the application started now to be announced"));
     ASSERT_TRUE(WaitUntil(
         [&] {
             SetForegroundWindow(window);
@@ -235,8 +240,8 @@ TEST_F(EndGuardTest, Guard_ShowsNothingAndIsNeitherLoweredNorAnnounced)
         },
         kDeadline, "the program's window to be in front"));
     const std::wstring focusBefore = ReadControl(window, IDC_ENGINE_FOCUS_VALUE).text;
-    SendMessageTimeoutW(window, kProcessPresentMessage, guard, 1, SMTO_ABORTIFHUNG, 5000, nullptr);
     SendMessageTimeoutW(window, kProcessStartedMessage, guard, 1, SMTO_ABORTIFHUNG, 5000, nullptr);
+    SendMessageTimeoutW(window, kProcessPresentMessage, guard, 1, SMTO_ABORTIFHUNG, 5000, nullptr);
 
     EXPECT_TRUE(HoldsFor(
         [&] {
