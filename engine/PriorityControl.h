@@ -26,10 +26,10 @@ public:
     // process list cannot be read, else 0.
     int ApplyPriorityToNamesakes(DWORD pid, int mode);
 
-    // Every running process back to the normal class, whatever it had before; from the
-    // first change on, no boost or demotion goes through any more. Passes over the
-    // process list again until a pass finds nothing left to set, at most
-    // RESTORE_PASS_LIMIT times.
+    // Every running process but the end guard back to the normal class, whatever it had
+    // before; from its start on, no boost or demotion goes through any more, on any
+    // thread. Passes over the process list again until a pass finds nothing left to set,
+    // at most RESTORE_PASS_LIMIT times.
     void RestoreAllPriorities();
     // The same with the caller's id buffer (bufferLength bytes), for callers that cannot
     // spend the stack on one.
