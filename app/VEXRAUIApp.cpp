@@ -1,7 +1,11 @@
 #include "app/VEXRAUIApp.h"
 
+#include "app/EndGuardArgument.h"
+#include "app/EndGuardMode.h"
+#include "app/EndGuardProcess.h"
 #include "app/StartupChecks.h"
 #include "engine/CrashPriorityGuard.h"
+#include "engine/Utf16Bridge.h"
 #include "ui/VEXRAUIWelcomeDlg.h"
 
 #include <commctrl.h>
@@ -28,6 +32,15 @@ CVEXRAUIApp::CVEXRAUIApp()
 
 BOOL CVEXRAUIApp::InitInstance()
 {
+    // A copy the program started to watch over its end: no instance check, no elevation,
+    // nothing shown. Any other command line starts the program as it always does.
+    uint32_t guardHandle = 0;
+    if (ParseEndGuardArgument(ToU16(m_lpCmdLine), &guardHandle))
+    {
+        RunEndGuard(guardHandle);
+        return FALSE;
+    }
+
     if (IsAnotherInstanceRunning())
     {
         ShowRunningInstance(kMainWindowTitle);
@@ -55,7 +68,9 @@ BOOL CVEXRAUIApp::InitInstance()
     auto pShellManager = std::make_unique<CShellManager>();
     SetRegistryKey(L"Local AppWizard-Generated Applications");
 
+    CEndGuardProcess endGuard;  // outlives the dialog, whose orderly end stands it down
     CVEXRAUIWelcomeDlg dlg;
+    dlg.SetEndGuard(&endGuard);
     m_pMainWnd = &dlg;
     dlg.DoModal();
     m_pMainWnd = nullptr;

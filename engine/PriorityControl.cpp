@@ -1,11 +1,25 @@
 #include "engine/PriorityControl.h"
 
 #include "engine/FocusPids.h"
+#include "engine/PriorityGate.h"
 #include "engine/ProcessNameText.h"
 
 BOOL CPriorityControl::SetProcessPriorityMode(DWORD pid, int mode)
 {
-    return m_system.SetProcessPriority(pid, PriorityClassOfMode(mode));
+    // The one check every change passes, so that a cycle already running on the window
+    // thread while another thread's crash restore runs cannot raise anything afterwards.
+    const DWORD priorityClass = PriorityClassOfMode(mode);
+    if (!IsPriorityChangeAllowed(pid, priorityClass))
+        return FALSE;
+    return m_system.SetProcessPriority(pid, priorityClass);
+}
+
+PriorityChange CPriorityControl::SetPriorityModeIfSame(DWORD pid, ULONGLONG creationTime, int mode)
+{
+    const DWORD priorityClass = PriorityClassOfMode(mode);
+    if (!IsPriorityChangeAllowed(pid, priorityClass))
+        return PriorityChange::Failed;
+    return m_system.SetProcessPriorityIfSame(pid, creationTime, priorityClass);
 }
 
 int CPriorityControl::ApplyPriorityToNamesakes(DWORD pid, int mode)
@@ -46,8 +60,7 @@ int CPriorityControl::ApplyPriorityToNamesakes(DWORD pid, int mode, const PROCES
     // A listed target is its own namesake. Changing it first tells whether its id still
     // names the process the table learnt; if not, the namesakes are those of its new stem.
     if (listed != nullptr &&
-        m_system.SetProcessPriorityIfSame(pid, target.creationTime, PriorityClassOfMode(mode)) ==
-            PriorityChange::OtherProcess)
+        SetPriorityModeIfSame(pid, target.creationTime, mode) == PriorityChange::OtherProcess)
     {
         if (!m_table.Relearn(pid, target))
             return 1;
@@ -76,9 +89,7 @@ bool CPriorityControl::SetNamesakePriorityMode(const PROCESS_RECORD& record,
                                                const std::u16string& targetStem, int mode)
 {
     const DWORD pid = record.pid;
-    const PriorityChange change =
-        m_system.SetProcessPriorityIfSame(pid, record.creationTime, PriorityClassOfMode(mode));
-    if (change != PriorityChange::OtherProcess)
+    if (SetPriorityModeIfSame(pid, record.creationTime, mode) != PriorityChange::OtherProcess)
         return true;
     PROCESS_RECORD fresh;
     if (!m_table.Relearn(pid, fresh) || !IsNamesakeStem(fresh.stem, targetStem))
@@ -95,12 +106,33 @@ void CPriorityControl::RestoreAllPriorities()
 
 void CPriorityControl::RestoreAllPriorities(DWORD* pidBuffer, DWORD bufferLength)
 {
+    MarkPriorityRestoreBegun();
+    for (int pass = 0; pass < RESTORE_PASS_LIMIT; ++pass)
+    {
+        if (RestorePass(pidBuffer, bufferLength) == 0)
+            return;
+    }
+}
+
+int CPriorityControl::RestorePass(DWORD* pidBuffer, DWORD bufferLength)
+{
     DWORD bytesReturned = 0;
     if (!m_system.EnumProcessIds(pidBuffer, bufferLength, &bytesReturned))
-        return;
+        return 0;
 
     const DWORD capacity = bufferLength / sizeof(DWORD);
     const DWORD count = bytesReturned / sizeof(DWORD);
+    int restored = 0;
     for (DWORD i = 0; i < count && i < capacity; ++i)
-        SetProcessPriorityMode(pidBuffer[i], PRIORITY_NORMAL);
+    {
+        const DWORD pid = pidBuffer[i];
+        const DWORD before = m_system.GetProcessPriority(pid);
+        if (before == NORMAL_PRIORITY_CLASS)
+            continue;
+        // A class that cannot be read is set all the same, but does not call for another
+        // pass: the next one could not read it either.
+        if (SetProcessPriorityMode(pid, PRIORITY_NORMAL) && before != 0)
+            ++restored;
+    }
+    return restored;
 }

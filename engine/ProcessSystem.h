@@ -30,6 +30,10 @@ public:
     // Returns SetPriorityClass's result: 0 when the process cannot be opened or changed.
     virtual BOOL SetProcessPriority(DWORD pid, DWORD priorityClass) = 0;
 
+    // The process's priority class as GetPriorityClass reads it; 0 when the process cannot
+    // be opened or asked.
+    virtual DWORD GetProcessPriority(DWORD pid) = 0;
+
     // What the engine learns of a process when it first sees it, from one open: its image
     // file name in device-path form, into a buffer of `capacity` characters that the caller
     // has zeroed, and its creation time (FILETIME units), which tells it from a later

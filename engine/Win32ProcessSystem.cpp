@@ -41,6 +41,14 @@ BOOL CWin32ProcessSystem::SetProcessPriority(DWORD pid, DWORD priorityClass)
     return SetPriorityOfOpenProcess(process.Get(), priorityClass);
 }
 
+DWORD CWin32ProcessSystem::GetProcessPriority(DWORD pid)
+{
+    CScopedHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    if (!process)
+        return 0;
+    return ::GetPriorityClass(process.Get());
+}
+
 BOOL CWin32ProcessSystem::ReadProcessFacts(DWORD pid, wchar_t* imageName, DWORD capacity,
                                            ULONGLONG* creationTime)
 {

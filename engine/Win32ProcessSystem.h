@@ -8,6 +8,7 @@ class CWin32ProcessSystem : public IProcessSystem
 public:
     BOOL EnumProcessIds(DWORD* pids, DWORD bufferLength, DWORD* bytesReturned) override;
     BOOL SetProcessPriority(DWORD pid, DWORD priorityClass) override;
+    DWORD GetProcessPriority(DWORD pid) override;
     BOOL ReadProcessFacts(DWORD pid, wchar_t* imageName, DWORD capacity,
                           ULONGLONG* creationTime) override;
     PriorityChange SetProcessPriorityIfSame(DWORD pid, ULONGLONG creationTime,

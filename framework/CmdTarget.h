@@ -140,10 +140,6 @@ protected:                                           \
 #define ON_WM_QUERYENDSESSION()                                                            \
     { WM_QUERYENDSESSION, 0, 0, AFX_ADAPTER(                                               \
         result = AFX_THIS_HANDLER_OBJECT->OnQueryEndSession(); return true;) },
-#define ON_WM_ENDSESSION()                                                                 \
-    { WM_ENDSESSION, 0, 0, AFX_ADAPTER(                                                    \
-        AFX_THIS_HANDLER_OBJECT->OnEndSession(static_cast<BOOL>(wParam));                  \
-        result = 0; return true;) },
 // Commands from menus, accelerators and buttons (BN_CLICKED is notification code 0).
 #define ON_COMMAND(id, memberFxn)                                                          \
     { WM_COMMAND, 0, static_cast<UINT>(id), AFX_ADAPTER(                                   \

@@ -72,6 +72,7 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPWSTR lpCmdLine, i
     if (!pApp)
         return -1;
     pApp->m_hInstance = hInstance;
+    pApp->m_lpCmdLine = lpCmdLine;
     int nExitCode;
     if (pApp->InitInstance())
         nExitCode = pApp->Run();

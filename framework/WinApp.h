@@ -37,6 +37,7 @@ public:
 
     CWnd* m_pMainWnd = nullptr;
     HINSTANCE m_hInstance = nullptr;
+    LPWSTR m_lpCmdLine = nullptr;  // the command line after the executable's name
     DWORD m_dwRestartManagerSupportFlags = 0;
     CString m_strRegistryKey;
 

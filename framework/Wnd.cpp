@@ -432,7 +432,6 @@ void CWnd::OnMouseLeave() { Default(); }
 void CWnd::OnMouseHover(UINT nFlags, CPoint point) { Default(); }
 void CWnd::OnTimer(UINT_PTR nIDEvent) { Default(); }
 BOOL CWnd::OnQueryEndSession() { return static_cast<BOOL>(Default()); }
-void CWnd::OnEndSession(BOOL bEnding) { Default(); }
 
 HBRUSH CWnd::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor)
 {

@@ -112,7 +112,6 @@ protected:
     void OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDrawItemStruct);
     void OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMeasureItemStruct);
     BOOL OnQueryEndSession();
-    void OnEndSession(BOOL bEnding);
 
     // Offers a parent's message to the child control it concerns; TRUE when the child
     // answered.

@@ -10,6 +10,8 @@ public:
     CComRef() = default;
     CComRef(const CComRef&) = delete;
     CComRef& operator=(const CComRef&) = delete;
+    // The reference moves on; the one left behind holds nothing.
+    CComRef(CComRef&& other) noexcept : m_p(other.m_p) { other.m_p = nullptr; }
     ~CComRef() { Release(); }
 
     void Release()

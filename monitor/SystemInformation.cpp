@@ -1,5 +1,6 @@
 #include "monitor/SystemInformation.h"
 
+#include "monitor/Bstr.h"
 #include "monitor/ComRef.h"
 #include "monitor/WindowsVersionText.h"
 #include "settings/SettingsStore.h"
@@ -11,19 +12,8 @@
 
 namespace {
 
-// A BSTR for the length of one call.
-class CBstr
-{
-public:
-    explicit CBstr(const wchar_t* text) : m_bstr(SysAllocString(text)) {}
-    CBstr(const CBstr&) = delete;
-    CBstr& operator=(const CBstr&) = delete;
-    ~CBstr() { SysFreeString(m_bstr); }
-    operator BSTR() const { return m_bstr; }
-
-private:
-    BSTR m_bstr;
-};
+// How long one enumeration step may wait for WMI's answer.
+constexpr LONG kWmiNextTimeoutMs = 3000;
 
 // The diagnostic lines go to standard output, which a windowed process does not show.
 void WriteDiagnostic(const char* line)
@@ -43,7 +33,7 @@ CString StringProperty(IWbemClassObject* pObject, const wchar_t* name)
     return text;
 }
 
-void ReadComputerSystem(IWbemServices* pServices, SysInfoStrings& astrSysInfo)
+void ReadComputerSystem(IWbemServices* pServices, SystemFactValues& facts)
 {
     CComRef<IEnumWbemClassObject> enumerator;
     if (FAILED(pServices->ExecQuery(CBstr(L"WQL"), CBstr(L"SELECT * FROM Win32_ComputerSystem"),
@@ -52,26 +42,54 @@ void ReadComputerSystem(IWbemServices* pServices, SysInfoStrings& astrSysInfo)
         WriteDiagnostic("erreur - ExecQuery\n");
         return;
     }
+    // One instance is expected; should there be more, the last one's values remain. A
+    // step that times out ends the enumeration with what was read.
     for (;;) {
         CComRef<IWbemClassObject> object;
         ULONG returned = 0;
-        enumerator->Next(WBEM_INFINITE, 1, object.Receive(), &returned);
+        enumerator->Next(kWmiNextTimeoutMs, 1, object.Receive(), &returned);
         if (returned == 0 || object.Get() == nullptr)
             break;
-        astrSysInfo[SYSINFO_COMPUTER_NAME] = StringProperty(object.Get(), L"Name");
-        astrSysInfo[SYSINFO_MANUFACTURER] = StringProperty(object.Get(), L"Manufacturer");
-        astrSysInfo[SYSINFO_MODEL] = StringProperty(object.Get(), L"Model");
+        facts.computerSystemRead = true;
+        facts.computerName = StringProperty(object.Get(), L"Name");
+        facts.manufacturer = StringProperty(object.Get(), L"Manufacturer");
+        facts.model = StringProperty(object.Get(), L"Model");
     }
 }
 
-void ReadLocalFacts(SysInfoStrings& astrSysInfo)
+void ReadLocalFacts(SystemFactValues& facts)
 {
     OsVersionText versionText;
     GetWindowsVersionText(versionText);
-    astrSysInfo[SYSINFO_EDITION] = versionText.edition;
-    astrSysInfo[SYSINFO_VERSION_NUMBERS] = versionText.numbers;
-    astrSysInfo[SYSINFO_PROCESSOR] = ReadRegString(
+    facts.edition = versionText.edition;
+    facts.versionNumbers = versionText.numbers;
+    facts.processor = ReadRegString(
         HKEY_LOCAL_MACHINE, L"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0", L"ProcessorNameString");
+}
+
+// Everything that needs COM; every interface is released before the caller leaves COM.
+bool GatherThroughWmi(SystemFactValues& facts)
+{
+    CComRef<IWbemLocator> locator;
+    if (FAILED(CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
+                                locator.ReceiveVoid())))
+        return false;
+    // The longest WMI lets a connection take is still bounded.
+    CComRef<IWbemServices> services;
+    if (FAILED(locator->ConnectServer(CBstr(L"ROOT\\CIMV2"), nullptr, nullptr, nullptr,
+                                      WBEM_FLAG_CONNECT_USE_MAX_WAIT, nullptr, nullptr,
+                                      services.Receive()))) {
+        WriteDiagnostic("erreur - ConnectServer\n");
+        return false;
+    }
+    if (FAILED(CoSetProxyBlanket(services.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
+                                 RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE))) {
+        WriteDiagnostic("erreur - CoSetProxyBlanket\n");
+        return false;
+    }
+    ReadComputerSystem(services.Get(), facts);
+    ReadLocalFacts(facts);
+    return true;
 }
 
 void ShowFacts(IMonitorView& view, const SysInfoStrings& astrSysInfo)
@@ -82,39 +100,33 @@ void ShowFacts(IMonitorView& view, const SysInfoStrings& astrSysInfo)
     view.SetControlText(IDC_SYSTEM_TYPE_VALUE, astrSysInfo[SYSINFO_VERSION_NUMBERS]);
 }
 
-// Everything that needs COM; every interface is released before the caller leaves COM.
-void GatherThroughWmi(IMonitorView& view, SysInfoStrings& astrSysInfo)
-{
-    CComRef<IWbemLocator> locator;
-    if (FAILED(CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
-                                locator.ReceiveVoid())))
-        return;
-    CComRef<IWbemServices> services;
-    if (FAILED(locator->ConnectServer(CBstr(L"ROOT\\CIMV2"), nullptr, nullptr, nullptr, 0, nullptr, nullptr,
-                                      services.Receive()))) {
-        WriteDiagnostic("erreur - ConnectServer\n");
-        return;
-    }
-    if (FAILED(CoSetProxyBlanket(services.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
-                                 RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE))) {
-        WriteDiagnostic("erreur - CoSetProxyBlanket\n");
-        return;
-    }
-    ReadComputerSystem(services.Get(), astrSysInfo);
-    ReadLocalFacts(astrSysInfo);
-    ShowFacts(view, astrSysInfo);
-}
-
 }  // namespace
 
-void RefreshSystemInformation(IMonitorView& view, SysInfoStrings& astrSysInfo)
+bool CWmiSystemFactsSource::Gather(SystemFactValues& facts)
 {
-    // The dialog's thread is normally a single-threaded apartment already, and this
-    // call then fails and changes nothing; only a call that joined COM is undone.
+    // The gathering's own thread: its apartment is its own, joined here and left here.
     const HRESULT hrInit = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
                          RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);
-    GatherThroughWmi(view, astrSysInfo);
+    const bool gathered = GatherThroughWmi(facts);
     if (SUCCEEDED(hrInit))
         CoUninitialize();
+    return gathered;
+}
+
+void RefreshSystemInformation(IMonitorView& view, SysInfoStrings& astrSysInfo, CSystemFacts& facts)
+{
+    const SystemFactValues* pFacts = facts.Get();
+    if (pFacts == nullptr)
+        return;
+    // A query that failed leaves the computer's own entries as they were.
+    if (pFacts->computerSystemRead) {
+        astrSysInfo[SYSINFO_COMPUTER_NAME] = pFacts->computerName;
+        astrSysInfo[SYSINFO_MANUFACTURER] = pFacts->manufacturer;
+        astrSysInfo[SYSINFO_MODEL] = pFacts->model;
+    }
+    astrSysInfo[SYSINFO_EDITION] = pFacts->edition;
+    astrSysInfo[SYSINFO_VERSION_NUMBERS] = pFacts->versionNumbers;
+    astrSysInfo[SYSINFO_PROCESSOR] = pFacts->processor;
+    ShowFacts(view, astrSysInfo);
 }

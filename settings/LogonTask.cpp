@@ -7,7 +7,7 @@
 
 namespace {
 
-const wchar_t kTaskTool[] = L"schtasks.exe";
+const wchar_t kTaskToolName[] = L"schtasks.exe";
 const wchar_t kSettingsKey[] = L"Software\\VexraUi";
 const wchar_t kMarkerValue[] = L"Schedinfo";
 const wchar_t kMarkerDone[] = L"2";
@@ -71,10 +71,37 @@ CString LogonTaskCreateArguments(DWORD dwMajorVersion, const CString& strProgram
     return arguments;
 }
 
-BOOL RunTaskTool(CString strTool, CString strArguments)
+CString SystemTaskToolPath()
 {
+    wchar_t folder[MAX_PATH] = L"";
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return CString();
+    return CString(folder) + L"\\" + kTaskToolName;
+}
+
+namespace {
+
+CString FileNameOf(const CString& path)
+{
+    return path.Mid(path.ReverseFind(L'\\') + 1);
+}
+
+DWORD MillisecondsLeft(ULONGLONG deadline)
+{
+    const ULONGLONG now = GetTickCount64();
+    return now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
+}
+
+}  // namespace
+
+TaskToolResult RunTaskTool(const CString& strToolPath, const CString& strArguments, DWORD dwWaitMs)
+{
+    // The tool is the file at its full path, never a schtasks.exe that the search would
+    // find first beside the program or in the current folder and run with our rights;
+    // its command line names it as usual.
     CString commandLine;
-    commandLine.Format(L"%s %s", strTool, strArguments);
+    commandLine.Format(L"%s %s", FileNameOf(strToolPath).GetString(), strArguments.GetString());
     // CreateProcessW may write into the command line.
     std::vector<wchar_t> writable(commandLine.GetString(), commandLine.GetString() + commandLine.GetLength() + 1);
 
@@ -85,28 +112,42 @@ BOOL RunTaskTool(CString strTool, CString strArguments)
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION process;
     ZeroMemory(&process, sizeof(process));
-    if (!CreateProcessW(nullptr, writable.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+    if (strToolPath.IsEmpty() ||
+        !CreateProcessW(strToolPath, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process))
-        return FALSE;
+        return TaskToolResult::NotStarted;
 
     CHandle processHandle(process.hProcess);
     CHandle threadHandle(process.hThread);
-    WaitForSingleObject(processHandle.Get(), INFINITE);
+    if (WaitForSingleObject(processHandle.Get(), dwWaitMs) != WAIT_OBJECT_0) {
+        // A tool stuck on a Task Scheduler that does not answer is not left behind.
+        TerminateProcess(processHandle.Get(), 1);
+        return TaskToolResult::TimedOut;
+    }
     DWORD exitCode = 1;
-    if (!GetExitCodeProcess(processHandle.Get(), &exitCode))
-        return FALSE;
-    return exitCode == 0;
+    if (!GetExitCodeProcess(processHandle.Get(), &exitCode) || exitCode != 0)
+        return TaskToolResult::Failed;
+    return TaskToolResult::Succeeded;
 }
 
 void CreateLogonTask()
+{
+    SetUpLogonTask(SystemTaskToolPath(), LOGON_TASK_TOOL_WAIT_MS);
+}
+
+void SetUpLogonTask(const CString& strToolPath, DWORD dwWaitMs)
 {
     if (ReadRegString(HKEY_CURRENT_USER, kSettingsKey, kMarkerValue) == kMarkerDone)
         return;
 
     const CString programPath = LogonTaskProgramPath(GetModulePath());
+    // The window waits for both runs: one bound for the two together.
+    const ULONGLONG deadline = GetTickCount64() + dwWaitMs;
     // Removing a task that does not exist fails, as it does on every first start; only
     // the creation decides whether the set-up is done.
-    RunTaskTool(kTaskTool, L"/delete /tn Vexra_Start /F");
-    if (RunTaskTool(kTaskTool, LogonTaskCreateArguments(WindowsMajorVersion(), programPath)))
+    if (RunTaskTool(strToolPath, L"/delete /tn Vexra_Start /F", dwWaitMs) == TaskToolResult::TimedOut)
+        return;
+    if (RunTaskTool(strToolPath, LogonTaskCreateArguments(WindowsMajorVersion(), programPath),
+                    MillisecondsLeft(deadline)) == TaskToolResult::Succeeded)
         WriteUserRegString(kSettingsKey, kMarkerValue, kMarkerDone);
 }

@@ -4,15 +4,33 @@
 
 #include "framework/Afx.h"
 
-// Sets the task up unless "Schedinfo" says it was done before. Runs the tool twice,
-// hidden, waiting for each run: delete any old task, then create the new one. The marker
-// is written only when the create run exited with 0, so a failed set-up is tried again
-// at the next start.
+// How long the start of the window waits for the task tool, both runs together.
+const DWORD LOGON_TASK_TOOL_WAIT_MS = 60000;
+
+// Sets the task up unless "Schedinfo" says it was done before, with the system's own
+// schtasks.exe. Runs the tool twice, hidden: delete any old task, then create the new
+// one. The marker is written only when the create run exited with 0, so a failed set-up
+// is tried again at the next start; so is one that did not end within the bound.
 void CreateLogonTask();
 
-// Runs "<tool> <arguments>" hidden and waits for it to end. TRUE when the tool could be
-// started and exited with code 0.
-BOOL RunTaskTool(CString strTool, CString strArguments);
+// The same with the given tool, waiting for it at most dwWaitMs in all: a run still going
+// then is ended, and no later run is made.
+void SetUpLogonTask(const CString& strToolPath, DWORD dwWaitMs);
+
+// <system folder>\schtasks.exe; empty when the system folder cannot be read.
+CString SystemTaskToolPath();
+
+enum class TaskToolResult
+{
+    NotStarted,
+    TimedOut,   // still running after the wait: it has been ended
+    Failed,     // ended with a code other than 0
+    Succeeded,
+};
+
+// Runs the tool at strToolPath hidden, with the command line "<its file name>
+// <arguments>", inheriting no handle of ours, and waits for it at most dwWaitMs.
+TaskToolResult RunTaskTool(const CString& strToolPath, const CString& strArguments, DWORD dwWaitMs);
 
 // Full path of the running executable.
 CString GetModulePath();

@@ -1,11 +1,13 @@
 #include "ui/VEXRAUIWelcomeDlg.h"
 
+#include "engine/PriorityGate.h"
 #include "engine/VEXRAUIDlg.h"
 #include "monitor/PerformanceTexts.h"
 #include "monitor/SystemInformation.h"
 #include "monitor/Version.h"
 #include "res/resource.h"
 #include "settings/LogonTask.h"
+#include "ui/DesktopShellOpen.h"
 #include "ui/FittingFont.h"
 #include "ui/VersionLine.h"
 
@@ -53,17 +55,19 @@ BEGIN_MESSAGE_MAP(CVEXRAUIWelcomeDlg, CBitmapDialog)
     ON_COMMAND(ID_TRAY_OPEN, &CVEXRAUIWelcomeDlg::OnTrayOpen)
     ON_MESSAGE(WM_TRAY_NOTIFY, &CVEXRAUIWelcomeDlg::OnTrayNotify)
     ON_WM_LBUTTONDOWN()
-    ON_WM_ENDSESSION()
+    ON_MESSAGE(WM_ENDSESSION, &CVEXRAUIWelcomeDlg::OnEndSession)
 END_MESSAGE_MAP()
 
 CVEXRAUIWelcomeDlg::CVEXRAUIWelcomeDlg(CWnd* pParent)
     : CBitmapDialog(IDD_VEXRAUI_DIALOG, pParent),
       m_hIcon(::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME))),
+      m_systemFacts(std::make_shared<CWmiSystemFactsSource>()),
       m_nCpuCounter(-1),
       m_nMemCounter(-1),
       m_nid(),
       m_bTrayIconAdded(false),
       m_bProcessesRestored(false),
+      m_pEndGuard(nullptr),
       m_engine(m_processSystem, m_boostView)
 {
 }
@@ -98,6 +102,7 @@ BOOL CVEXRAUIWelcomeDlg::OnInitDialog()
 {
     CBitmapDialog::OnInitDialog();
     CreateLogonTask();
+    StartEndGuard();
 
     // Before the first boost the program's own process counts as the boosted one.
     m_engine.m_dwBoostedPid = ::GetCurrentProcessId();
@@ -139,6 +144,13 @@ BOOL CVEXRAUIWelcomeDlg::OnInitDialog()
     // Last: the icon exists from the first moment the window is seen until the end.
     AddTrayIcon();
     return TRUE;
+}
+
+void CVEXRAUIWelcomeDlg::StartEndGuard()
+{
+    // Without a guard the program runs on all the same, as it did before there was one.
+    if (m_pEndGuard != nullptr && m_pEndGuard->Start())
+        SetEndGuardProcessId(m_pEndGuard->ProcessId());
 }
 
 void CVEXRAUIWelcomeDlg::PlaceWindow()
@@ -344,7 +356,7 @@ void CVEXRAUIWelcomeDlg::ShowControl(int nId, int nCmdShow)
 void CVEXRAUIWelcomeDlg::RefreshSystemInformation()
 {
     CDialogMonitorView view(m_hWnd);
-    ::RefreshSystemInformation(view, m_astrSysInfo);
+    ::RefreshSystemInformation(view, m_astrSysInfo, m_systemFacts);
     FitEditionText();
 }
 
@@ -402,7 +414,9 @@ void CVEXRAUIWelcomeDlg::UpdatePerformanceTexts()
 
 void CVEXRAUIWelcomeDlg::OnContact()
 {
-    ::ShellExecuteW(nullptr, L"open", kContactPageUrl, nullptr, nullptr, SW_SHOW);
+    // The browser must run as the signed-in user, not with this program's rights.
+    CWin32DesktopShell shell;
+    OpenAsDesktopUser(shell, kContactPageUrl);
 }
 
 void CVEXRAUIWelcomeDlg::OnStart()
@@ -436,19 +450,31 @@ void CVEXRAUIWelcomeDlg::OnTabSystem()
     ShowPage(PAGE_SYSTEM);
 }
 
+bool CVEXRAUIWelcomeDlg::IsEndUnderWay() const
+{
+    return m_bProcessesRestored || HasPriorityRestoreBegun();
+}
+
+// The guard is a copy of this program: it is neither boosted, demoted nor announced.
+bool CVEXRAUIWelcomeDlg::IsEndGuardProcess(WPARAM wParam)
+{
+    const DWORD guardPid = GetEndGuardProcessId();
+    return guardPid != 0 && static_cast<DWORD>(wParam) == guardPid;
+}
+
 // Once the program has begun to end and has put every process back to normal, a report
 // the watcher sends meanwhile (it arrives whenever this thread waits on another, as while
 // the icon is removed) must not raise or lower anything again.
 LRESULT CVEXRAUIWelcomeDlg::OnProcessStarted(WPARAM wParam, LPARAM lParam)
 {
-    if (m_bProcessesRestored)
+    if (IsEndUnderWay() || IsEndGuardProcess(wParam))
         return 0;
     return m_engine.OnProcessStarted(wParam, lParam);
 }
 
 LRESULT CVEXRAUIWelcomeDlg::OnProcessPresent(WPARAM wParam, LPARAM lParam)
 {
-    if (m_bProcessesRestored)
+    if (IsEndUnderWay() || IsEndGuardProcess(wParam))
         return 0;
     return m_engine.OnProcessPresent(wParam, lParam);
 }
@@ -459,7 +485,7 @@ void CVEXRAUIWelcomeDlg::OnTimer(UINT_PTR nIDEvent)
     {
         // After the end of the session the loop still runs until the process is ended;
         // the processes put back to normal stay so.
-        if (!m_bProcessesRestored)
+        if (!IsEndUnderWay())
             RunForegroundCycle();
     }
     else if (nIDEvent == TIMER_GAUGES)
@@ -575,6 +601,10 @@ void CVEXRAUIWelcomeDlg::ReturnProcessesToNormal()
         m_bTrayIconAdded = false;
         ::Shell_NotifyIconW(NIM_DELETE, &m_nid);
     }
+    // Last: should the program be ended from outside before this, the guard still
+    // restores.
+    if (m_pEndGuard != nullptr)
+        m_pEndGuard->StandDown();
 }
 
 // However the dialog ends, no process may stay in real-time or below-normal after the
@@ -591,12 +621,16 @@ void CVEXRAUIWelcomeDlg::OnCancel()
     CBitmapDialog::OnCancel();
 }
 
-void CVEXRAUIWelcomeDlg::OnEndSession(BOOL bEnding)
+LRESULT CVEXRAUIWelcomeDlg::OnEndSession(WPARAM wParam, LPARAM lParam)
 {
-    // The session ends: the process is ended right after this message.
-    if (bEnding)
+    // The session ends (the system ends the process right after this message), or the
+    // Restart Manager asks the program to close, as installers do, and waits for it to go.
+    if (wParam != FALSE || (lParam & ENDSESSION_CLOSEAPP) != 0)
+    {
         ReturnProcessesToNormal();
-    CBitmapDialog::OnEndSession(bEnding);
+        EndDialog(IDOK);
+    }
+    return 0;
 }
 
 void CVEXRAUIWelcomeDlg::OnDestroy()

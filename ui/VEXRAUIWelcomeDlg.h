@@ -13,6 +13,8 @@
 #include "framework/Afx.h"
 #include "monitor/MonitorView.h"
 #include "monitor/PerfCounters.h"
+#include "monitor/SystemFacts.h"
+#include "ui/EndGuard.h"
 #include "ui/WelcomeDlgTables.h"
 
 #include <shellapi.h>
@@ -29,11 +31,15 @@ public:
     explicit CVEXRAUIWelcomeDlg(CWnd* pParent = nullptr);
     ~CVEXRAUIWelcomeDlg() override;
 
+    // The guard the dialog starts when it opens and stands down at its orderly end; none
+    // by default (nothing is started then). Set before the window is created.
+    void SetEndGuard(IEndGuard* pEndGuard) { m_pEndGuard = pEndGuard; }
+
     // Shows page 0 (Welcome), 1 (Engine) or 2 (System) and hides the others' controls.
     void ShowPage(int nPage);
 
-    // The facts of the System page (computer name, edition, processor, version numbers),
-    // gathered afresh on each page command.
+    // The facts of the System page (computer name, edition, processor, version numbers):
+    // gathered once, at the first page command, and shown again by every later one.
     void RefreshSystemInformation();
     // Gives the edition value the largest font at which its text fits the control whole.
     void FitEditionText();
@@ -56,7 +62,7 @@ protected:
     void OnPaint();
     HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
     void OnTimer(UINT_PTR nIDEvent);
-    void OnEndSession(BOOL bEnding);
+    LRESULT OnEndSession(WPARAM wParam, LPARAM lParam);
 
     void OnContact();
     void OnStart();
@@ -90,9 +96,15 @@ private:
     void UpdateEngineStatusText();
     void ShowTrayMenu();
     void BringToFront();
-    // Every process back to the normal class and the icon removed: done once, by
-    // whichever way the program ends first.
+    // Every process back to the normal class, the icon removed and the end guard stood
+    // down: done once, by whichever way the program ends first.
     void ReturnProcessesToNormal();
+    // Before the watcher: the guard's id must be known before its first report.
+    void StartEndGuard();
+    // Once any end has begun to return the processes to normal (this dialog's, or a crash
+    // restore on any thread), no report or cycle may change a priority again.
+    bool IsEndUnderWay() const;
+    static bool IsEndGuardProcess(WPARAM wParam);
 
 public:
     HICON m_hIcon;
@@ -121,6 +133,7 @@ public:
     CPictureBoxEx m_picMemGauge;
 
     SysInfoStrings m_astrSysInfo;  // the system facts; entries named SYSINFO_*
+    CSystemFacts m_systemFacts;    // gathered once, on a thread of their own
     CPerfCounters m_perfCounters;
     int m_nCpuCounter;
     int m_nMemCounter;
@@ -130,6 +143,7 @@ public:
     NOTIFYICONDATAW m_nid;
     bool m_bTrayIconAdded;
     bool m_bProcessesRestored;
+    IEndGuard* m_pEndGuard;
 
     // The boost engine: it owns the engine's state (m_bEngineStarted, m_dwBoostedPid,
     // m_dwLastStartedPid, the started list, m_bCycleBusy) and reaches the system only

@@ -49,6 +49,7 @@ struct Row {
     CpuShare cpuEngine;
     double answerP50 = 0, answerP99 = 0, answerMax = 0;
     double boostP50 = 0, boostP90 = 0, boostMax = 0;
+    double listedP50 = 0, listedP90 = 0;   // start to first listed: the bare reference
     int boostMisses = 0, boostTrials = 0;
     double peakWorkingSetMb = 0;
     std::map<std::string, double> cycle;  // from cycle_bench.exe
@@ -59,7 +60,7 @@ const char kHeader[] =
     "answer_p50_ms,answer_p99_ms,answer_max_ms,boost_p50_ms,boost_p90_ms,boost_max_ms,"
     "boost_misses,boost_trials,peak_working_set_mb,cycle_steady_p50_ms,cycle_steady_p99_ms,"
     "cycle_change_p50_ms,cycle_change_p99_ms,enum_p50_ms,cycle_steady_per_enum,"
-    "server_before_start_pct,server_bare_poll_pct,server_engine_pct";
+    "server_before_start_pct,server_bare_poll_pct,server_engine_pct,listed_p50_ms,listed_p90_ms";
 
 void Progress(const char* what)
 {
@@ -156,22 +157,24 @@ void MeasureAnswerTime(HWND mainWindow, int seconds, Row& row)
 }
 
 // Watches, from a thread of its own, for the next process to come into the process list
-// and for the moment it first runs at real-time. The figure is taken from the moment the
-// process is first listed, which is what any watcher can see of a start: under Wine a new
-// process is listed only once its Linux side runs, some 10 ms after CreateProcessW began,
-// and CreateProcessW itself returns later still, long after the program has boosted it.
+// and for the moment it first runs at real-time. Under Wine CreateProcessW returns long
+// after the program has boosted the new process, and the process is listed only once its
+// Linux side runs; so the start is taken just before CreateProcessW, and the moment the
+// process is first listed, which is when any watcher could first see it, is kept beside
+// as the bare reference.
 class BoostObserver {
 public:
     BoostObserver() : m_baseline(ListProcesses()) {}
 
     void Start() { m_thread = ::CreateThread(nullptr, 0, Run, this, 0, nullptr); }
-    // Milliseconds from the first listing to real-time; negative when not seen in time.
-    double Finish()
+    void Finish()
     {
         ::WaitForSingleObject(m_thread, INFINITE);
         ::CloseHandle(m_thread);
-        return m_latencyMs;
     }
+    // On the NowMs clock; negative when not seen within the deadline.
+    double ListedAt() const { return m_listedAt; }
+    double BoostedAt() const { return m_boostedAt; }
 
 private:
     static std::vector<DWORD> ListProcesses()
@@ -205,10 +208,10 @@ private:
         DWORD pid = 0;
         while (pid == 0 && bench::NowMs() < deadline)
             pid = FindNewProcess();
-        const double listed = bench::NowMs();
         HANDLE process = pid != 0 ? ::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid) : nullptr;
         if (process == nullptr)
             return;
+        m_listedAt = bench::NowMs();
         // The class is read as fast as it can be, yielding the core between reads.
         bool boosted = false;
         while (!boosted && bench::NowMs() < deadline) {
@@ -217,13 +220,14 @@ private:
                 ::SwitchToThread();
         }
         if (boosted)
-            m_latencyMs = bench::NowMs() - listed;
+            m_boostedAt = bench::NowMs();
         ::CloseHandle(process);
     }
 
     std::vector<DWORD> m_baseline;
     HANDLE m_thread = nullptr;
-    double m_latencyMs = -1.0;
+    double m_listedAt = -1.0;
+    double m_boostedAt = -1.0;
 };
 
 // Starts a new program `trials` times and times how long it runs before the program has
@@ -233,27 +237,33 @@ private:
 // the next cycle.
 void MeasureStartToBoost(const std::wstring& newApp, int trials, Row& row)
 {
-    std::vector<double> samples;
+    std::vector<double> boosts;
+    std::vector<double> listings;
     for (int i = 0; i < trials; ++i) {
         BoostObserver observer;
         observer.Start();
         bench::Process started;
+        const double start = bench::NowMs();
         const bool launched = started.Start(newApp);
-        const double latency = observer.Finish();
+        observer.Finish();
         if (!launched)
             continue;
-        if (latency >= 0)
-            samples.push_back(latency);
+        ++row.boostTrials;
+        if (observer.ListedAt() >= 0)
+            listings.push_back(observer.ListedAt() - start);
+        if (observer.BoostedAt() >= 0)
+            boosts.push_back(observer.BoostedAt() - start);
         else
             ++row.boostMisses;
-        ++row.boostTrials;
         started.End();
         // Lets the engine settle back on the application in front before the next start.
         ::Sleep(150);
     }
-    row.boostP50 = bench::Percentile(samples, 0.50);
-    row.boostP90 = bench::Percentile(samples, 0.90);
-    row.boostMax = bench::Percentile(samples, 1.0);
+    row.boostP50 = bench::Percentile(boosts, 0.50);
+    row.boostP90 = bench::Percentile(boosts, 0.90);
+    row.boostMax = bench::Percentile(boosts, 1.0);
+    row.listedP50 = bench::Percentile(listings, 0.50);
+    row.listedP90 = bench::Percentile(listings, 0.90);
 }
 
 double PeakWorkingSetMb(const bench::Process& program)
@@ -319,7 +329,7 @@ void PrintRow(const Row& row)
     const double enumP50 = CycleValue(row, "enum_p50_ms");
     const double steadyP50 = CycleValue(row, "cycle_steady_p50_ms");
     std::printf("%d,%d,%.1f,%.1f,%.1f,%.2f,%.2f,%.2f,%.2f,%.2f,%.2f,%.2f,%d,%d,%.1f,%.3f,%.3f,%.3f,"
-                "%.3f,%.3f,%.2f,%.1f,%.1f,%.1f\n",
+                "%.3f,%.3f,%.2f,%.1f,%.1f,%.1f,%.2f,%.2f\n",
                 row.background, row.processes, row.cpuBeforeStart.process, row.cpuBarePoll.process,
                 row.cpuEngine.process,
                 row.cpuBarePoll.process > 0 ? row.cpuEngine.process / row.cpuBarePoll.process : 0.0,
@@ -329,7 +339,7 @@ void PrintRow(const Row& row)
                 CycleValue(row, "cycle_steady_p99_ms"), CycleValue(row, "cycle_change_p50_ms"),
                 CycleValue(row, "cycle_change_p99_ms"), enumP50,
                 enumP50 > 0 ? steadyP50 / enumP50 : 0.0, row.cpuBeforeStart.server,
-                row.cpuBarePoll.server, row.cpuEngine.server);
+                row.cpuBarePoll.server, row.cpuEngine.server, row.listedP50, row.listedP90);
     std::fflush(stdout);
 }
 

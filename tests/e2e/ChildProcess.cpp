@@ -29,7 +29,7 @@ ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept
 }
 
 bool ChildProcess::Start(const std::wstring& exePath, const std::wstring& arguments, DWORD* error,
-                         DWORD creationFlags)
+                         DWORD creationFlags, const std::wstring& currentFolder)
 {
     Terminate();
     std::wstring commandLine = L"\"" + exePath + L"\"";
@@ -38,7 +38,8 @@ bool ChildProcess::Start(const std::wstring& exePath, const std::wstring& argume
     std::vector<wchar_t> writable(commandLine.begin(), commandLine.end());
     writable.push_back(L'\0');
 
-    std::wstring folder = exePath.substr(0, exePath.find_last_of(L'\\'));
+    const std::wstring folder =
+        currentFolder.empty() ? exePath.substr(0, exePath.find_last_of(L'\\')) : currentFolder;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};

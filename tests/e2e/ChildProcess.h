@@ -20,10 +20,10 @@ public:
 
     // CreateProcessW of `exePath` with `arguments` (may be empty) as the command line's
     // tail and `creationFlags` (for example a priority class the process is born with);
-    // the current directory is the executable's folder. On failure returns false and puts
-    // the Win32 error into `error`.
+    // the current directory is `currentFolder`, or the executable's folder when that is
+    // empty. On failure returns false and puts the Win32 error into `error`.
     bool Start(const std::wstring& exePath, const std::wstring& arguments, DWORD* error,
-               DWORD creationFlags = 0);
+               DWORD creationFlags = 0, const std::wstring& currentFolder = std::wstring());
 
     bool IsStarted() const { return m_process != nullptr; }
     bool IsRunning() const;

@@ -1,7 +1,9 @@
 #include "Harness.h"
 
 #include <psapi.h>
+#include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cwchar>
 #include <sstream>
@@ -232,15 +234,45 @@ std::vector<DWORD> ProcessesNamed(const wchar_t* fileName)
     return named;
 }
 
-void EndAllProgramInstances()
+DWORD ParentProcessId(DWORD processId)
 {
-    for (DWORD id : ProcessesNamed(kProgramFileName))
-        if (HWND window = FindMainWindow(id))
-            PostMessageW(window, WM_COMMAND, kTrayExitCommand, 0);
-    WaitUntil([] { return ProcessesNamed(kProgramFileName).empty(); }, Milliseconds{3000},
-              "the program to end through its Exit command");
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return 0;
+    DWORD parent = 0;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL found = Process32FirstW(snapshot, &entry); found; found = Process32NextW(snapshot, &entry))
+        if (entry.th32ProcessID == processId)
+            parent = entry.th32ParentProcessID;
+    CloseHandle(snapshot);
+    return parent;
+}
 
-    for (DWORD id : ProcessesNamed(kProgramFileName)) {
+std::vector<DWORD> EndGuardsOf(DWORD programId)
+{
+    std::vector<DWORD> guards;
+    for (DWORD id : ProcessesNamed(kProgramFileName))
+        if (id != programId && ParentProcessId(id) == programId)
+            guards.push_back(id);
+    return guards;
+}
+
+std::vector<DWORD> ProgramInstances()
+{
+    const std::vector<DWORD> named = ProcessesNamed(kProgramFileName);
+    std::vector<DWORD> instances;
+    for (DWORD id : named) {
+        const DWORD parent = ParentProcessId(id);
+        if (std::find(named.begin(), named.end(), parent) == named.end())
+            instances.push_back(id);
+    }
+    return instances;
+}
+
+void TerminateAllNamed(const wchar_t* fileName)
+{
+    for (DWORD id : ProcessesNamed(fileName)) {
         HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
         if (!process)
             continue;
@@ -248,6 +280,16 @@ void EndAllProgramInstances()
         WaitForSingleObject(process, 5000);
         CloseHandle(process);
     }
+}
+
+void EndAllProgramInstances()
+{
+    for (DWORD id : ProcessesNamed(kProgramFileName))
+        if (HWND window = FindMainWindow(id))
+            PostMessageW(window, WM_COMMAND, kTrayExitCommand, 0);
+    WaitUntil([] { return ProcessesNamed(kProgramFileName).empty(); }, Milliseconds{3000},
+              "the program to end through its Exit command");
+    TerminateAllNamed(kProgramFileName);
 }
 
 // ---- windows ---------------------------------------------------------------------------
@@ -433,14 +475,102 @@ std::vector<HWND> TrayIconWindows()
     return icons;
 }
 
+// ---- the system's task tool ------------------------------------------------------------
+
+namespace {
+
+const wchar_t kDllOverridesKey[] = L"Software\\Wine\\DllOverrides";
+const wchar_t kTaskToolModule[] = L"schtasks.exe";
+int g_taskStandInUsers = 0;
+bool g_taskStandInPlaced = false;
+
+std::wstring SystemFolder()
+{
+    wchar_t folder[MAX_PATH] = {};
+    GetSystemDirectoryW(folder, MAX_PATH);
+    return folder;
+}
+
+std::wstring WinesTaskToolCopy()
+{
+    return SystemFolder() + L"\\schtasks-wine.exe";
+}
+
+void SetNativeTaskTool(bool native)
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kDllOverridesKey, 0, nullptr, 0, KEY_WRITE, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS)
+        return;
+    static const wchar_t nativeOnly[] = L"native";
+    if (native)
+        RegSetValueExW(key, kTaskToolModule, 0, REG_SZ, reinterpret_cast<const BYTE*>(nativeOnly),
+                       sizeof(nativeOnly));
+    else
+        RegDeleteValueW(key, kTaskToolModule);
+    RegCloseKey(key);
+}
+
+bool PlaceTaskStandIn()
+{
+    const std::wstring standIn = HelperPath(L"schtasks");
+    const std::wstring tool = SystemTaskToolStandIn::ToolPath();
+    const std::wstring winesCopy = WinesTaskToolCopy();
+    if (!FileExists(standIn))
+        return false;
+    // A copy already aside is Wine's own, left there by a run that died.
+    if (!FileExists(winesCopy) && FileExists(tool) && !MoveFileW(tool.c_str(), winesCopy.c_str()))
+        return false;
+    if (!CopyFileW(standIn.c_str(), tool.c_str(), FALSE))
+        return false;
+    // Wine runs its built-in tool for a system32 file of that name unless told otherwise.
+    SetNativeTaskTool(true);
+    return true;
+}
+
+void PutWinesTaskToolBack()
+{
+    SetNativeTaskTool(false);
+    const std::wstring tool = SystemTaskToolStandIn::ToolPath();
+    const std::wstring winesCopy = WinesTaskToolCopy();
+    // A stand-in that is just being ended keeps its file busy for a moment.
+    WaitUntil(
+        [&] {
+            return FileExists(winesCopy)
+                       ? MoveFileExW(winesCopy.c_str(), tool.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE
+                       : DeleteFileW(tool.c_str()) || !FileExists(tool);
+        },
+        Milliseconds{5000}, "Wine's schtasks.exe to be put back");
+}
+
+}  // namespace
+
+std::wstring SystemTaskToolStandIn::ToolPath()
+{
+    return SystemFolder() + L"\\" + kTaskToolModule;
+}
+
+SystemTaskToolStandIn::SystemTaskToolStandIn()
+{
+    if (g_taskStandInUsers++ == 0)
+        g_taskStandInPlaced = PlaceTaskStandIn();
+    m_inPlace = g_taskStandInPlaced;
+}
+
+SystemTaskToolStandIn::~SystemTaskToolStandIn()
+{
+    if (--g_taskStandInUsers > 0 || !g_taskStandInPlaced)
+        return;
+    TerminateAllNamed(kTaskToolModule);
+    PutWinesTaskToolBack();
+    g_taskStandInPlaced = false;
+}
+
 // ---- the program under test ----------------------------------------------------------------
 
 ProgramUnderTest::ProgramUnderTest() : m_exePath(m_folder.File(kProgramFileName))
 {
     CopyFileW(ProgramPath().c_str(), m_exePath.c_str(), FALSE);
-    const std::wstring standIn = HelperPath(L"schtasks");
-    m_hasTaskStandIn = FileExists(standIn) &&
-                       CopyFileW(standIn.c_str(), m_folder.File(L"schtasks.exe").c_str(), FALSE);
 }
 
 ProgramUnderTest::~ProgramUnderTest()
@@ -448,7 +578,7 @@ ProgramUnderTest::~ProgramUnderTest()
     End();
 }
 
-testing::AssertionResult ProgramUnderTest::Start(const std::wstring& arguments)
+testing::AssertionResult ProgramUnderTest::Start(const StartOptions& options)
 {
     if (!FileExists(ProgramPath()))
         return testing::AssertionFailure() << "the program is not built: " << Narrow(ProgramPath());
@@ -456,22 +586,27 @@ testing::AssertionResult ProgramUnderTest::Start(const std::wstring& arguments)
         return testing::AssertionFailure() << "cannot copy the program to " << Narrow(m_exePath);
     // The stand-in reads these; the program and its children inherit our environment.
     SetEnvironmentVariableW(L"VEXRA_SCHTASKS_LOG", m_folder.File(L"schtasks.log").c_str());
+    SetEnvironmentVariableW(L"VEXRA_SCHTASKS_IMAGES", m_folder.File(L"schtasks-images.log").c_str());
     SetEnvironmentVariableW(L"VEXRA_SCHTASKS_EXIT_CREATE", nullptr);
     SetEnvironmentVariableW(L"VEXRA_SCHTASKS_EXIT_DELETE", nullptr);
+    SetEnvironmentVariableW(L"VEXRA_SCHTASKS_HANG", options.taskToolHangs ? L"1" : nullptr);
     DWORD error = 0;
-    if (!m_process.Start(m_exePath, arguments, &error))
+    const bool started = m_process.Start(m_exePath, options.arguments, &error, 0, options.currentFolder);
+    // Later starts of anything else (helpers, a second instance) must not inherit it.
+    SetEnvironmentVariableW(L"VEXRA_SCHTASKS_HANG", nullptr);
+    if (!started)
         return testing::AssertionFailure()
                << "CreateProcessW of " << Narrow(m_exePath) << " failed with error " << error;
     return testing::AssertionSuccess();
 }
 
-std::vector<std::wstring> ProgramUnderTest::TaskToolRuns() const
+std::vector<std::wstring> ProgramUnderTest::ReadLines(const std::wstring& fileName) const
 {
-    std::vector<std::wstring> runs;
-    HANDLE file = CreateFileW(m_folder.File(L"schtasks.log").c_str(), GENERIC_READ,
+    std::vector<std::wstring> lines;
+    HANDLE file = CreateFileW(m_folder.File(fileName).c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        return runs;
+        return lines;
     std::wstring text;
     wchar_t buffer[1024];
     DWORD bytes = 0;
@@ -480,8 +615,26 @@ std::vector<std::wstring> ProgramUnderTest::TaskToolRuns() const
     CloseHandle(file);
     size_t start = 0;
     for (size_t end; (end = text.find(L'\n', start)) != std::wstring::npos; start = end + 1)
-        runs.push_back(text.substr(start, end - start));
-    return runs;
+        lines.push_back(text.substr(start, end - start));
+    return lines;
+}
+
+std::vector<std::wstring> ProgramUnderTest::TaskToolRuns() const
+{
+    return ReadLines(L"schtasks.log");
+}
+
+std::vector<std::wstring> ProgramUnderTest::TaskToolImages() const
+{
+    return ReadLines(L"schtasks-images.log");
+}
+
+DWORD ProgramUnderTest::EndGuard() const
+{
+    if (!m_process.IsRunning())
+        return 0;
+    const std::vector<DWORD> guards = EndGuardsOf(m_process.Id());
+    return guards.empty() ? 0 : guards.front();
 }
 
 testing::AssertionResult ProgramUnderTest::WaitForMainWindow(Milliseconds deadline)

@@ -92,10 +92,18 @@ std::optional<std::wstring> ReadProgramValue(const wchar_t* valueName);
 
 // Ids of the running processes whose image file name is `fileName` (case ignored).
 std::vector<DWORD> ProcessesNamed(const wchar_t* fileName);
-// Ends every running VEXRA-by-Teskor.exe of the prefix: first politely (the tray menu's
-// Exit, which also removes the notification icon), then by force, and waits until they
-// are gone.
+// The id of the process that started `processId`; 0 when it cannot be found.
+DWORD ParentProcessId(DWORD processId);
+// The end guards of a running program: the copies of VEXRA-by-Teskor.exe it started.
+std::vector<DWORD> EndGuardsOf(DWORD programId);
+// The running VEXRA-by-Teskor.exe processes that are not the end guard of another.
+std::vector<DWORD> ProgramInstances();
+// Ends every running VEXRA-by-Teskor.exe of the prefix, end guards included: first
+// politely (the tray menu's Exit, which also removes the notification icon and ends the
+// guard), then by force, and waits until they are gone.
 void EndAllProgramInstances();
+// Ends every running process of the prefix with this image file name, by force.
+void TerminateAllNamed(const wchar_t* fileName);
 
 // ---- windows ---------------------------------------------------------------------------
 
@@ -145,12 +153,41 @@ void PostTrayNotify(HWND mainWindow, UINT mouseMessage);
 // each icon is a child window of that tray.
 std::vector<HWND> TrayIconWindows();
 
+// ---- the system's task tool ------------------------------------------------------------
+
+// The program runs the system's own C:\windows\system32\schtasks.exe. While an object of
+// this class lives, the recording stand-in (tests/helpers/schtasks.cpp) is that file:
+// Wine's own copy waits beside it as schtasks-wine.exe, and a DLL override makes Wine run
+// the file rather than its built-in tool. Objects may nest; the last one to go puts
+// Wine's copy back. A copy left aside by a run that died is kept, not overwritten.
+class SystemTaskToolStandIn {
+public:
+    SystemTaskToolStandIn();
+    ~SystemTaskToolStandIn();
+    SystemTaskToolStandIn(const SystemTaskToolStandIn&) = delete;
+    SystemTaskToolStandIn& operator=(const SystemTaskToolStandIn&) = delete;
+
+    // Whether the stand-in is in place (the build has one and it could be put there).
+    bool InPlace() const { return m_inPlace; }
+    static std::wstring ToolPath();  // the system folder's schtasks.exe
+
+private:
+    bool m_inPlace = false;
+};
+
 // ---- the program under test ----------------------------------------------------------------
 
-// One started VEXRA-by-Teskor.exe: a copy of the built program in a fresh folder, with
-// the recording schtasks.exe stand-in beside it when the build has one (the program runs
-// schtasks.exe on its first start, and CreateProcessW looks in the program's folder
-// first). Ends the process, if still running, when the object goes.
+// How a test starts the program.
+struct StartOptions {
+    std::wstring arguments;      // the command line's tail; a user's start has none
+    std::wstring currentFolder;  // empty: the program's own folder
+    bool taskToolHangs = false;  // the schtasks.exe stand-in never ends by itself
+};
+
+// One started VEXRA-by-Teskor.exe: a copy of the built program in a fresh folder, with the
+// recording schtasks.exe stand-in in the system folder while it lives (the program runs
+// schtasks.exe on its first start). Ends the process, if still running, when the object
+// goes.
 class ProgramUnderTest {
 public:
     ProgramUnderTest();
@@ -158,10 +195,10 @@ public:
     ProgramUnderTest(const ProgramUnderTest&) = delete;
     ProgramUnderTest& operator=(const ProgramUnderTest&) = delete;
 
-    // Starts the program as a user does, without arguments unless `arguments` are given
+    // Starts the program as a user does, without arguments unless the options give some
     // (as Windows gives them when it restarts the program). The schtasks.exe stand-in
-    // records its runs into this program's folder and succeeds.
-    testing::AssertionResult Start(const std::wstring& arguments = L"");
+    // records its runs into this program's folder and succeeds (or hangs, if asked).
+    testing::AssertionResult Start(const StartOptions& options = StartOptions());
     // Waits for the main window to exist and be visible; MainWindow() gives it afterwards.
     testing::AssertionResult WaitForMainWindow(Milliseconds deadline = kDeadline);
     // Starts another process of the same executable (a second start by the same user).
@@ -171,17 +208,23 @@ public:
 
     // The command lines of the stand-in's runs so far, in order (empty without stand-in).
     std::vector<std::wstring> TaskToolRuns() const;
+    // The full path of the file each of those runs was started from, in order.
+    std::vector<std::wstring> TaskToolImages() const;
+    // The program's end guard, once it runs (0 before, or when there is none).
+    DWORD EndGuard() const;
 
     HWND MainWindow() const { return m_mainWindow; }
     ChildProcess& Process() { return m_process; }
     const std::wstring& ExePath() const { return m_exePath; }
     const TempFolder& Folder() const { return m_folder; }
-    bool HasTaskStandIn() const { return m_hasTaskStandIn; }
+    bool HasTaskStandIn() const { return m_taskStandIn.InPlace(); }
 
 private:
+    std::vector<std::wstring> ReadLines(const std::wstring& fileName) const;
+
     TempFolder m_folder;
     std::wstring m_exePath;
-    bool m_hasTaskStandIn = false;
+    SystemTaskToolStandIn m_taskStandIn;
     ChildProcess m_process;
     HWND m_mainWindow = nullptr;
 };

@@ -12,7 +12,9 @@ TEST_F(RestartTest, StartedWithTheRestartCommandLine_OpensTheWelcomePageAsAnySta
 {
     MarkLogonTaskDone();
     ProgramUnderTest program;
-    ASSERT_TRUE(program.Start(L"/restart"));
+    StartOptions restart;
+    restart.arguments = L"/restart";
+    ASSERT_TRUE(program.Start(restart));
     ASSERT_TRUE(program.WaitForMainWindow());
     testing::AssertionResult welcome = testing::AssertionFailure();
     EXPECT_TRUE(WaitUntil(

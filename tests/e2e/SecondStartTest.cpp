@@ -53,9 +53,11 @@ protected:
     void ExpectFirstInstanceInFront()
     {
         ASSERT_TRUE(m_program->Process().IsRunning()) << "the first instance ended";
-        EXPECT_EQ(ProcessesNamed(kProgramFileName),
-                  std::vector<DWORD>{m_program->Process().Id()})
+        EXPECT_EQ(ProgramInstances(), std::vector<DWORD>{m_program->Process().Id()})
             << "not exactly one program process is left";
+        // The guard has no window a second start could find instead of the program's.
+        EXPECT_EQ(EndGuardsOf(m_program->Process().Id()).size(), 1u)
+            << "the first instance runs without its end guard";
         ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(m_window) != FALSE; }, kDeadline,
                               "the first instance's window to show"));
         EXPECT_TRUE(WaitUntil([&] { return !IsIconic(m_window); }, Milliseconds{3000},

@@ -18,6 +18,7 @@ struct FakeProcess
     std::wstring imagePath;        // device-path form, as GetProcessImageFileNameW gives it
     DWORD priorityClass = NORMAL_PRIORITY_CLASS;
     bool openable = true;          // false: protected, or gone between listing and opening
+    bool settable = true;          // false: its class can be read but not changed
     std::wstring identityName;     // what the identity lookup finds (empty: nothing)
     std::wstring user;
     std::wstring domain;
@@ -48,6 +49,18 @@ public:
         return process;
     }
 
+    // A process started by `parent`, with Windows' rule for its class: a parent running
+    // below normal or idle passes its class on, any other gives NORMAL. (Wine lacks the
+    // rule, so only the fake can show what the restore must do about it.)
+    FakeProcess& StartChild(DWORD parent, DWORD child, const std::wstring& imagePath)
+    {
+        const DWORD parentClass = processes.at(parent).priorityClass;
+        FakeProcess& process = AddProcess(child, imagePath);
+        if (parentClass == BELOW_NORMAL_PRIORITY_CLASS || parentClass == IDLE_PRIORITY_CLASS)
+            process.priorityClass = parentClass;
+        return process;
+    }
+
     // A top-level window of pid; returns its handle.
     HWND AddWindow(DWORD pid)
     {
@@ -75,6 +88,9 @@ public:
     // IProcessSystem
     BOOL EnumProcessIds(DWORD* pids, DWORD bufferLength, DWORD* bytesReturned) override
     {
+        ++enumerations;
+        if (onEnumerate)
+            onEnumerate();
         if (failEnumeration)
             return FALSE;
         DWORD count = 0;
@@ -93,9 +109,21 @@ public:
         auto found = processes.find(pid);
         if (found == processes.end() || !found->second.openable)
             return FALSE;
+        if (!found->second.settable)
+            return FALSE;
         found->second.priorityClass = priorityClass;
         changes.emplace_back(pid, priorityClass);
+        if (onPriorityChange)
+            onPriorityChange(pid, priorityClass);
         return TRUE;
+    }
+
+    DWORD GetProcessPriority(DWORD pid) override
+    {
+        auto found = processes.find(pid);
+        if (found == processes.end() || !found->second.openable)
+            return 0;
+        return found->second.priorityClass;
     }
 
     BOOL ReadProcessFacts(DWORD pid, wchar_t* imageName, DWORD capacity,
@@ -170,6 +198,10 @@ public:
     std::vector<DWORD> factReads;                   // ids opened to learn a name, in order
     HWND foreground = NULL;
     bool failEnumeration = false;
+    int enumerations = 0;
+    // Run inside the calls, before they answer: what happens in the system meanwhile.
+    std::function<void()> onEnumerate;
+    std::function<void(DWORD pid, DWORD priorityClass)> onPriorityChange;
 
 private:
     int nextWindow = 0x1000;

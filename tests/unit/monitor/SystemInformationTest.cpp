@@ -28,8 +28,11 @@ ApartmentAfter RefreshManyTimesOnThread(bool startInSta, int nRuns)
         const bool sta = startInSta && SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
         RecordingView view;
         SysInfoStrings sysInfo;
-        for (int i = 0; i < nRuns; ++i)
-            RefreshSystemInformation(view, sysInfo);
+        // A gathering of its own each time: every run goes through WMI again.
+        for (int i = 0; i < nRuns; ++i) {
+            CSystemFacts facts(std::make_shared<CWmiSystemFactsSource>());
+            RefreshSystemInformation(view, sysInfo, facts);
+        }
         after.reinitAsSta = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         if (SUCCEEDED(after.reinitAsSta))
             CoUninitialize();
@@ -48,7 +51,8 @@ TEST(SystemInformation, Refresh_FillsTheFactsAndShowsThemInOrder)
     SysInfoStrings sysInfo;
     sysInfo[SYSINFO_INSTALLED_MEMORY] = L"kept 4";
     sysInfo[SYSINFO_MEMORY_USAGE] = L"kept 7";
-    RefreshSystemInformation(view, sysInfo);
+    CSystemFacts facts(std::make_shared<CWmiSystemFactsSource>());
+    RefreshSystemInformation(view, sysInfo, facts);
 
     EXPECT_EQ(view.calls, (std::vector<std::string>{"text 1022", "text 1024", "text 1026", "text 1030"}));
 

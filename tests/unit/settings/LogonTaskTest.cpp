@@ -1,6 +1,6 @@
 // The logon task set-up against a recording stand-in for schtasks.exe
-// (tests/helpers/schtasks.cpp). CreateProcessW looks in the current directory before
-// system32, so the tests make the helpers folder current while they run.
+// (tests/helpers/schtasks.cpp), named by its full path as the program names the system's
+// own tool.
 #include <gtest/gtest.h>
 
 #include "monitor/RunningWindowsVersion.h"
@@ -8,13 +8,18 @@
 #include "settings/SettingsStore.h"
 #include "monitor/CStringPrint.h"
 
+#include <psapi.h>
+
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <vector>
 
 namespace {
 
 const wchar_t kKey[] = L"Software\\VexraUi";
+// Far longer than any run of the stand-in takes.
+constexpr DWORD kToolWaitMs = 30000;
 
 // VEXRA_BUILD_DIR is the Unix path of the build; Wine shows it under drive Z:.
 CString WindowsPathOf(const wchar_t* unixOrWindowsPath)
@@ -41,15 +46,9 @@ protected:
         const wchar_t* build = _wgetenv(L"VEXRA_BUILD_DIR");
         if (build == nullptr)
             GTEST_SKIP() << "VEXRA_BUILD_DIR is not set: the schtasks.exe stand-in cannot be found";
-        const CString helpers = WindowsPathOf(build) + L"\\tests\\helpers";
-        if (GetFileAttributesW(helpers + L"\\schtasks.exe") == INVALID_FILE_ATTRIBUTES)
-            GTEST_SKIP() << "no schtasks.exe stand-in in " << NarrowForTest(helpers);
-
-        wchar_t previous[MAX_PATH] = L"";
-        GetCurrentDirectoryW(MAX_PATH, previous);
-        m_strPreviousDirectory = previous;
-        ASSERT_TRUE(SetCurrentDirectoryW(helpers));
-        m_bDirectoryChanged = true;
+        m_strTool = WindowsPathOf(build) + L"\\tests\\helpers\\schtasks.exe";
+        if (GetFileAttributesW(m_strTool) == INVALID_FILE_ATTRIBUTES)
+            GTEST_SKIP() << "no schtasks.exe stand-in at " << NarrowForTest(m_strTool);
 
         wchar_t temp[MAX_PATH] = L"";
         GetTempPathW(MAX_PATH, temp);
@@ -61,9 +60,8 @@ protected:
 
     void TearDown() override
     {
-        if (m_bDirectoryChanged)
-            SetCurrentDirectoryW(m_strPreviousDirectory);
         SetEnvironmentVariableW(L"VEXRA_SCHTASKS_LOG", nullptr);
+        SetEnvironmentVariableW(L"VEXRA_SCHTASKS_HANG", nullptr);
         SetEnvironmentVariableW(L"VEXRA_SCHTASKS_EXIT_CREATE", nullptr);
         SetEnvironmentVariableW(L"VEXRA_SCHTASKS_EXIT_DELETE", nullptr);
         if (!m_strLog.IsEmpty())
@@ -90,9 +88,31 @@ protected:
 
     static CString Marker() { return ReadRegString(HKEY_CURRENT_USER, kKey, L"Schedinfo"); }
 
+    void SetUpTask(DWORD dwWaitMs = kToolWaitMs) { SetUpLogonTask(m_strTool, dwWaitMs); }
+
+    // Whether a process of the stand-in's file is still running.
+    bool StandInRuns() const
+    {
+        std::vector<DWORD> pids(4096);
+        DWORD bytes = 0;
+        EnumProcesses(pids.data(), static_cast<DWORD>(pids.size() * sizeof(DWORD)), &bytes);
+        for (DWORD i = 0; i < bytes / sizeof(DWORD); ++i) {
+            HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, pids[i]);
+            if (process == nullptr)
+                continue;
+            wchar_t path[MAX_PATH * 2] = L"";
+            DWORD length = MAX_PATH * 2;
+            const BOOL named = QueryFullProcessImageNameW(process, 0, path, &length);
+            const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+            CloseHandle(process);
+            if (named && running && m_strTool.CompareNoCase(path) == 0)
+                return true;
+        }
+        return false;
+    }
+
     CString m_strLog;
-    CString m_strPreviousDirectory;
-    bool m_bDirectoryChanged = false;
+    CString m_strTool;
 };
 
 }  // namespace
@@ -103,7 +123,7 @@ TEST_F(LogonTaskTest, FirstStart_DeletesThenCreatesWithExactCommandLinesAndMarks
     ASSERT_TRUE(ReadRunningWindowsVersion(version));
     ASSERT_GE(version.dwMajorVersion, 6u) << "the test prefix reports Windows 7";
 
-    CreateLogonTask();
+    SetUpTask();
 
     const std::vector<CString> runs = Runs();
     ASSERT_EQ(runs.size(), 2u);
@@ -117,9 +137,9 @@ TEST_F(LogonTaskTest, FirstStart_DeletesThenCreatesWithExactCommandLinesAndMarks
 
 TEST_F(LogonTaskTest, SecondStart_RunsNothing)
 {
-    CreateLogonTask();
+    SetUpTask();
     ASSERT_EQ(Runs().size(), 2u);
-    CreateLogonTask();
+    SetUpTask();
     EXPECT_EQ(Runs().size(), 2u);
 }
 
@@ -128,7 +148,7 @@ TEST_F(LogonTaskTest, MarkerOtherThanExactly2_SetsTheTaskUpAgain)
     for (const wchar_t* marker : {L"1", L"02", L" 2", L"2 "}) {
         ASSERT_TRUE(WriteUserRegString(kKey, L"Schedinfo", marker));
         const size_t before = Runs().size();
-        CreateLogonTask();
+        SetUpTask();
         EXPECT_EQ(Runs().size(), before + 2) << NarrowForTest(marker);
         EXPECT_EQ(Marker(), L"2");
     }
@@ -137,12 +157,12 @@ TEST_F(LogonTaskTest, MarkerOtherThanExactly2_SetsTheTaskUpAgain)
 TEST_F(LogonTaskTest, FailedCreate_RecordsNothingAndTheNextStartTriesAgain)
 {
     SetEnvironmentVariableW(L"VEXRA_SCHTASKS_EXIT_CREATE", L"1");
-    CreateLogonTask();
+    SetUpTask();
     EXPECT_EQ(Runs().size(), 2u);
     EXPECT_TRUE(Marker().IsEmpty());
 
     SetEnvironmentVariableW(L"VEXRA_SCHTASKS_EXIT_CREATE", nullptr);
-    CreateLogonTask();
+    SetUpTask();
     EXPECT_EQ(Runs().size(), 4u);
     EXPECT_EQ(Marker(), L"2");
 }
@@ -150,15 +170,47 @@ TEST_F(LogonTaskTest, FailedCreate_RecordsNothingAndTheNextStartTriesAgain)
 TEST_F(LogonTaskTest, FailedDeleteOfAMissingTask_DoesNotStopTheMarker)
 {
     SetEnvironmentVariableW(L"VEXRA_SCHTASKS_EXIT_DELETE", L"1");
-    CreateLogonTask();
+    SetUpTask();
     EXPECT_EQ(Runs().size(), 2u);
     EXPECT_EQ(Marker(), L"2");
 }
 
-TEST_F(LogonTaskTest, RunTaskTool_ToolThatCannotStart_ReportsFailure)
+TEST_F(LogonTaskTest, RunTaskTool_ToolThatCannotStart_ReportsItAndRecordsNothing)
 {
-    EXPECT_FALSE(RunTaskTool(L"vexra-no-such-tool.exe", L"/delete /tn Vexra_Start /F"));
-    EXPECT_TRUE(Runs().empty());
+    const CString missing = m_strTool.Left(m_strTool.ReverseFind(L'\\')) + L"\\vexra-no-such-tool.exe";
+    EXPECT_EQ(RunTaskTool(missing, L"/delete /tn Vexra_Start /F", kToolWaitMs), TaskToolResult::NotStarted);
+    SetUpLogonTask(missing, kToolWaitMs);
+    EXPECT_TRUE(Marker().IsEmpty());
+}
+
+TEST_F(LogonTaskTest, ToolThatNeverEnds_SetUpReturnsWithinTheBoundEndsItAndRecordsNothing)
+{
+    SetEnvironmentVariableW(L"VEXRA_SCHTASKS_HANG", L"1");
+    // On a thread of its own, so that a wait without bound fails this test instead of
+    // hanging it.
+    auto setUp = std::async(std::launch::async, [this] { SetUpTask(1000); });
+    ASSERT_EQ(setUp.wait_for(std::chrono::seconds(20)), std::future_status::ready)
+        << "the set-up still waits for the tool";
+
+    // The delete run hung through the whole bound: the create run is not made.
+    EXPECT_EQ(Runs().size(), 1u);
+    EXPECT_TRUE(Marker().IsEmpty());
+    // An ended process stays visible under Wine for a moment.
+    const ULONGLONG deadline = GetTickCount64() + 5000;
+    while (StandInRuns() && GetTickCount64() < deadline)
+        Sleep(20);
+    EXPECT_FALSE(StandInRuns()) << "the tool that did not end was left running";
+
+    SetEnvironmentVariableW(L"VEXRA_SCHTASKS_HANG", nullptr);
+    SetUpTask();
+    EXPECT_EQ(Marker(), L"2") << "the next start tries again";
+}
+
+TEST(LogonTaskTool, SystemTaskToolPath_IsTheToolInTheSystemFolder)
+{
+    wchar_t system[MAX_PATH] = L"";
+    ASSERT_NE(GetSystemDirectoryW(system, MAX_PATH), 0u);
+    EXPECT_EQ(SystemTaskToolPath(), CString(system) + L"\\schtasks.exe");
 }
 
 TEST(LogonTaskText, ProgramPath_FolderWithoutShortName_FallsBackToTheLongFolder)
