@@ -24,7 +24,7 @@ TEST_F(RestartTest, StartedWithTheRestartCommandLine_OpensTheWelcomePageAsAnySta
         },
         kDeadline, "the Welcome page"))
         << welcome.message();
-    EXPECT_EQ(ProcessesNamed(kProgramFileName), std::vector<DWORD>{program.Process().Id()});
+    EXPECT_EQ(ProgramInstances(), std::vector<DWORD>{program.Process().Id()});
 }
 
 }  // namespace
