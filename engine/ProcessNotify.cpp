@@ -35,6 +35,7 @@ CProcessNotify::CProcessNotify()
     : m_hNotifyWnd(NULL),
       m_hThread(NULL),
       m_hStopEvent(NULL),
+      m_hWakeEvent(NULL),
       m_dwInterval(0),
       m_bReportExisting(FALSE),
       m_bFirstPassDone(FALSE),
@@ -54,6 +55,8 @@ CProcessNotify::~CProcessNotify()
         m_hStopEvent = NULL;
     }
     StopWorker();
+    if (m_hWakeEvent != NULL)
+        CloseHandle(m_hWakeEvent);
 }
 
 BOOL CProcessNotify::Start(DWORD interval, BOOL reportExisting, HWND notifyWnd)
@@ -66,6 +69,9 @@ BOOL CProcessNotify::Start(DWORD interval, BOOL reportExisting, HWND notifyWnd)
         if (m_hStopEvent == NULL)
             return FALSE;
     }
+    // Without it a shorter interval only takes effect once the current wait is over.
+    if (m_hWakeEvent == NULL)
+        m_hWakeEvent = CreateEventW(NULL, FALSE, FALSE, NULL);
     m_dwInterval = interval;
     InterlockedExchange(&m_nPollInterval, static_cast<LONG>(interval));
     m_bFirstPassDone = FALSE;
@@ -77,7 +83,10 @@ BOOL CProcessNotify::Start(DWORD interval, BOOL reportExisting, HWND notifyWnd)
 
 void CProcessNotify::SetPollInterval(DWORD interval)
 {
-    InterlockedExchange(&m_nPollInterval, static_cast<LONG>(interval));
+    const LONG before = InterlockedExchange(&m_nPollInterval, static_cast<LONG>(interval));
+    // A worker waiting out a longer interval looks at once with the new one.
+    if (interval < static_cast<DWORD>(before) && m_hWakeEvent != NULL)
+        SetEvent(m_hWakeEvent);
 }
 
 BOOL CProcessNotify::WaitForFreshPass(DWORD timeoutMs)
@@ -201,7 +210,12 @@ BOOL CProcessNotify::ReportDifferences(const std::vector<DWORD>& current,
 DWORD CProcessNotify::WaitBetweenPasses()
 {
     const DWORD interval = static_cast<DWORD>(InterlockedCompareExchange(&m_nPollInterval, 0, 0));
-    return WaitForSingleObject(m_hStopEvent, interval);
+    if (m_hWakeEvent == NULL)
+        return WaitForSingleObject(m_hStopEvent, interval);
+    const HANDLE events[] = {m_hStopEvent, m_hWakeEvent};
+    const DWORD result = WaitForMultipleObjects(2, events, FALSE, interval);
+    // Woken for a shorter interval: the next pass is due now.
+    return result == WAIT_OBJECT_0 + 1 ? WAIT_TIMEOUT : result;
 }
 
 DWORD CProcessNotify::RunWatchLoop()

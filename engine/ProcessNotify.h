@@ -28,9 +28,10 @@ public:
     // TRUE when running (also when it already was), FALSE when it could not start.
     virtual BOOL Start(DWORD interval, BOOL reportExisting, HWND notifyWnd);
 
-    // How long the worker waits between passes from its next wait on (the wait before
-    // the first pass is always Start's interval). The program looks slowly while nothing
-    // acts on the reports, and every millisecond once the engine runs.
+    // How long the worker waits between passes from now on (the wait before the first
+    // pass is always Start's interval); a shorter one ends the wait under way. The program
+    // looks slowly while nothing acts on the reports, and every millisecond once the
+    // engine runs.
     void SetPollInterval(DWORD interval);
 
     // Waits until the worker has finished a pass over a list read after this call, letting
@@ -60,6 +61,7 @@ protected:
     HWND m_hNotifyWnd;
     HANDLE m_hThread;
     HANDLE m_hStopEvent;
+    HANDLE m_hWakeEvent;             // auto-reset: a shorter poll interval was set
     DWORD m_dwInterval;
     BOOL m_bReportExisting;
     BOOL m_bFirstPassDone;

@@ -32,9 +32,10 @@ constexpr UINT kGaugesPeriodMs = 1000;
 constexpr UINT kForegroundPeriodMs = 50;
 // The watcher looks every millisecond once the engine runs. Before Start its reports
 // change nothing after the first pass, so it looks only this often: a list reading every
-// millisecond would cost a machine with hundreds of processes most of a core for nothing.
+// millisecond would cost a machine with hundreds of processes a whole core for nothing
+// (under Wine one reading of 300 processes takes some 30 ms).
 constexpr DWORD kWatchIntervalMs = 1;
-constexpr DWORD kIdleWatchIntervalMs = 100;
+constexpr DWORD kIdleWatchIntervalMs = 2000;
 // How long Start waits for the watcher to report what started before it.
 constexpr DWORD kWatchCatchUpMs = 2000;
 }  // namespace

@@ -33,15 +33,16 @@ TEST_F(WatcherPaceTest, WaitForFreshPass_AfterSlowPolling_HasReportedEveryEarlie
 {
     CObservableNotify watcher;
     ASSERT_TRUE(watcher.Start(1, TRUE, report.Handle()));
-    watcher.SetPollInterval(400);
-    ASSERT_TRUE(report.PumpUntil([&] { return watcher.FirstPassDone(); }));
+    // As before Start: a minute between passes, the first pass reported.
+    watcher.SetPollInterval(60000);
+    ASSERT_TRUE(report.PumpUntil([&] { return report.Has(WM_PROCESS_PRESENT, GetCurrentProcessId()); }));
 
     CBoostee started;
     ASSERT_TRUE(started.Start(boostee, L"before-the-hand-over"));
     watcher.SetPollInterval(1);
-    // The report arrives while this thread waits: the wait must let it in, and end as soon
-    // as the passes are done (the worker's slow wait, then two quick passes), not at its
-    // time-out.
+    // The shorter interval ends the minute's wait at once. The report arrives while this
+    // thread waits: the wait must let it in, and end as soon as two quick passes are done,
+    // not at its time-out.
     const ULONGLONG before = GetTickCount64();
     EXPECT_TRUE(watcher.WaitForFreshPass(20000));
     EXPECT_LT(GetTickCount64() - before, 5000u);
