@@ -434,9 +434,11 @@ int RunBenchmark(const Options& options)
     Progress("measuring with the engine running");
     row.cpuEngine = MeasureCpu(programClock, options.seconds);
     MeasureAnswerTime(mainWindow, options.seconds, row);
+    // Taken before the start trials: each of them is announced with a popup of its own,
+    // and forty popups at once are not what a user's day looks like.
+    row.peakWorkingSetMb = PeakWorkingSetMb(program);
     MeasureStartToBoost(bench::CopyAs(own + L"\\bench_idle.exe", scratch, L"benchfront2.exe"),
                         options.trials, row);
-    row.peakWorkingSetMb = PeakWorkingSetMb(program);
 
     EndProgram(program, mainWindow);
     front.End();
