@@ -123,6 +123,25 @@ bool FileExists(const std::wstring& path)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+std::vector<std::wstring> ReadLogLines(const std::wstring& path)
+{
+    std::vector<std::wstring> lines;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return lines;
+    std::wstring text;
+    wchar_t buffer[1024];
+    DWORD bytes = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &bytes, nullptr) && bytes > 0)
+        text.append(buffer, bytes / sizeof(wchar_t));
+    CloseHandle(file);
+    size_t start = 0;
+    for (size_t end; (end = text.find(L'\n', start)) != std::wstring::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    return lines;
+}
+
 std::string Narrow(const std::wstring& text)
 {
     if (text.empty())
@@ -600,33 +619,14 @@ testing::AssertionResult ProgramUnderTest::Start(const StartOptions& options)
     return testing::AssertionSuccess();
 }
 
-std::vector<std::wstring> ProgramUnderTest::ReadLines(const std::wstring& fileName) const
-{
-    std::vector<std::wstring> lines;
-    HANDLE file = CreateFileW(m_folder.File(fileName).c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return lines;
-    std::wstring text;
-    wchar_t buffer[1024];
-    DWORD bytes = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &bytes, nullptr) && bytes > 0)
-        text.append(buffer, bytes / sizeof(wchar_t));
-    CloseHandle(file);
-    size_t start = 0;
-    for (size_t end; (end = text.find(L'\n', start)) != std::wstring::npos; start = end + 1)
-        lines.push_back(text.substr(start, end - start));
-    return lines;
-}
-
 std::vector<std::wstring> ProgramUnderTest::TaskToolRuns() const
 {
-    return ReadLines(L"schtasks.log");
+    return ReadLogLines(m_folder.File(L"schtasks.log"));
 }
 
 std::vector<std::wstring> ProgramUnderTest::TaskToolImages() const
 {
-    return ReadLines(L"schtasks-images.log");
+    return ReadLogLines(m_folder.File(L"schtasks-images.log"));
 }
 
 DWORD ProgramUnderTest::EndGuard() const

@@ -62,6 +62,9 @@ std::wstring ProgramPath();
 // <build>\tests\helpers\<name>.exe, whether or not it exists.
 std::wstring HelperPath(const std::wstring& name);
 bool FileExists(const std::wstring& path);
+// The lines of a UTF-16 text file (as the stand-in tools write their logs); empty when the
+// file is missing.
+std::vector<std::wstring> ReadLogLines(const std::wstring& path);
 std::string Narrow(const std::wstring& text);
 
 // A fresh folder under %TEMP%, removed with everything in it when the object goes.
@@ -220,7 +223,6 @@ public:
     bool HasTaskStandIn() const { return m_taskStandIn.InPlace(); }
 
 private:
-    std::vector<std::wstring> ReadLines(const std::wstring& fileName) const;
 
     TempFolder m_folder;
     std::wstring m_exePath;

@@ -200,7 +200,7 @@ TEST_F(InstallTest, SilentInstall_AfterAPortableCopyRegisteredTheTask_InstalledP
 
     e2e::TempFolder logFolder;
     SystemToolStandIn tool(logFolder.File(L"schtasks.log"));
-    ASSERT_TRUE(tool.IsPlaced()) << tool.Failure();
+    ASSERT_TRUE(tool.IsPlaced()) << "the schtasks.exe stand-in could not be put in the system folder";
     ASSERT_TRUE(StartInstalledProgram(DefaultInstallFolder()));
 
     // The task's program is the short form of the installed folder.
@@ -261,7 +261,7 @@ TEST_F(InstallTest, SilentUninstall_WhileEngineRuns_EndsItAndRemovesEverythingAn
 
     e2e::TempFolder logFolder;
     SystemToolStandIn tool(logFolder.File(L"schtasks.log"));
-    ASSERT_TRUE(tool.IsPlaced()) << tool.Failure();
+    ASSERT_TRUE(tool.IsPlaced()) << "the schtasks.exe stand-in could not be put in the system folder";
 
     // As Windows runs it for a silent uninstall. The uninstaller copies itself elsewhere,
     // starts the copy and ends at once; the copy does the work, last the folder.

@@ -1,15 +1,10 @@
-// Puts the recording schtasks.exe stand-in (tests/helpers/schtasks.cpp) in place of the
-// system's own tool in the prefix's system folder, where the uninstaller runs it by its
-// full path. Wine's copy is kept beside it under another name and put back when the
-// object goes; one left over by a run that crashed is put back first.
-//
-// Wine runs its built-in tool for any schtasks.exe in the system folder unless the prefix
-// says to load the file there ("native"), so that override is set for the same time.
+// The recording schtasks.exe stand-in in the prefix's system folder, where the uninstaller
+// runs it by its full path, with its runs recorded into a log of the test's own. Placing
+// it, and putting Wine's own tool back, is the end-to-end harness's SystemTaskToolStandIn.
 #pragma once
 
-#include <windows.h>
+#include "Harness.h"
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,25 +19,15 @@ public:
     SystemToolStandIn(const SystemToolStandIn&) = delete;
     SystemToolStandIn& operator=(const SystemToolStandIn&) = delete;
 
-    // False, with the reason in Failure(), when the stand-in could not be put in place.
-    bool IsPlaced() const { return m_placed; }
-    const std::string& Failure() const { return m_failure; }
+    bool IsPlaced() const { return m_placement.InPlace(); }
     // The system's schtasks.exe, by the full path the system gives its folder.
-    const std::wstring& ToolPath() const { return m_toolPath; }
+    std::wstring ToolPath() const { return e2e::SystemTaskToolStandIn::ToolPath(); }
     // The command lines the stand-in was run with, in order.
-    std::vector<std::wstring> Runs() const;
+    std::vector<std::wstring> Runs() const { return e2e::ReadLogLines(m_logPath); }
 
 private:
-    void RestoreSystemTool();
-    void PreferFileInSystemFolder();
-    void RestoreLoadOrder();
-
-    std::wstring m_toolPath;
-    std::wstring m_keptPath;
+    e2e::SystemTaskToolStandIn m_placement;
     std::wstring m_logPath;
-    std::optional<std::wstring> m_previousLoadOrder;
-    bool m_placed = false;
-    std::string m_failure;
 };
 
 }  // namespace install
