@@ -47,7 +47,8 @@ Process::Process(Process&& other) noexcept
 
 Process& Process::operator=(Process&& other) noexcept
 {
-    if (this != &other) {
+    if (this != &other)
+    {
         End();
         m_handle = other.m_handle;
         m_thread = other.m_thread;
@@ -114,7 +115,8 @@ double ProcessTimesMs(HANDLE process)
 CpuClock CpuClock::Of(const Process& process, const std::wstring& fileName, int argumentCount)
 {
     CpuClock clock;
-    if (!LinuxAccountingAvailable()) {
+    if (!LinuxAccountingAvailable())
+    {
         clock.m_handle = process.Handle();
         return clock;
     }
@@ -153,7 +155,8 @@ double CpuClock::Ms() const
 }
 
 namespace {
-struct WindowSearch {
+struct WindowSearch
+{
     DWORD processId;
     const wchar_t* caption;
     HWND found;
@@ -174,7 +177,8 @@ BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM context)
     DWORD owner = 0;
     ::GetWindowThreadProcessId(window, &owner);
     if (owner == search->processId && ::IsWindowVisible(window) &&
-        HasCaption(window, search->caption)) {
+        HasCaption(window, search->caption))
+    {
         search->found = window;
         return FALSE;
     }

@@ -16,7 +16,8 @@ double NowMs();
 double Percentile(std::vector<double> samples, double share);
 
 // A process the benchmark started; ended (and waited for) when the object goes.
-class Process {
+class Process
+{
 public:
     Process() = default;
     ~Process() { End(); }
@@ -49,7 +50,8 @@ private:
 
 // The CPU time the operating system has accounted to one process: Linux's accounting of
 // its Wine process under Wine, GetProcessTimes on Windows.
-class CpuClock {
+class CpuClock
+{
 public:
     // The clock of `process`, whose command line has the file name `fileName` and
     // `argumentCount` arguments in all (so a copy started with other arguments is not
@@ -80,7 +82,8 @@ template <typename Condition>
 bool WaitFor(Condition condition, DWORD timeoutMs, DWORD stepMs = 10)
 {
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    for (;;) {
+    for (;;)
+    {
         if (condition())
             return true;
         if (::GetTickCount64() > deadline)

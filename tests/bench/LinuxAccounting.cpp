@@ -33,7 +33,8 @@ std::vector<std::string> SplitAtNul(const std::string& text)
 {
     std::vector<std::string> parts;
     std::string::size_type start = 0;
-    while (start < text.size()) {
+    while (start < text.size())
+    {
         const std::string::size_type end = text.find('\0', start);
         parts.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
         if (end == std::string::npos)
@@ -91,7 +92,8 @@ void ForEachLinuxProcess(Visit visit)
     HANDLE search = ::FindFirstFileW(L"Z:\\proc\\*", &found);
     if (search == INVALID_HANDLE_VALUE)
         return;
-    do {
+    do
+    {
         const int unixPid = static_cast<int>(std::wcstol(found.cFileName, nullptr, 10));
         if (unixPid > 0)
             visit(unixPid);
@@ -147,10 +149,12 @@ double LinuxCpuMs(int unixPid)
     std::istringstream fields(stat.substr(close + 1));
     std::string field;
     double utime = 0, stime = 0;
-    for (int index = 3; fields >> field; ++index) {
+    for (int index = 3; fields >> field; ++index)
+    {
         if (index == 14)
             utime = std::atof(field.c_str());
-        else if (index == 15) {
+        else if (index == 15)
+        {
             stime = std::atof(field.c_str());
             break;
         }

@@ -17,7 +17,8 @@ namespace {
 
 // The real system, with the window in front chosen by the benchmark: a desktop without a
 // window manager cannot be trusted to switch the front on every cycle.
-class ChosenFrontSystem : public CWin32ProcessSystem {
+class ChosenFrontSystem : public CWin32ProcessSystem
+{
 public:
     HWND GetForegroundWindow() override { return m_front; }
     void SetFront(HWND front) { m_front = front; }
@@ -26,7 +27,8 @@ private:
     HWND m_front = nullptr;
 };
 
-class SilentView : public IBoostView {
+class SilentView : public IBoostView
+{
 public:
     void SetProcessCountText(const CString&) override {}
     void SetFocusAppText(const CString&) override {}
@@ -34,7 +36,8 @@ public:
     void UpdateNow() override {}
 };
 
-struct Timing {
+struct Timing
+{
     double p50;
     double p99;
 };
@@ -44,7 +47,8 @@ Timing TimeEach(int count, Work work)
 {
     std::vector<double> samples;
     samples.reserve(count);
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count; ++i)
+    {
         const double start = bench::NowMs();
         work(i);
         samples.push_back(bench::NowMs() - start);
@@ -65,7 +69,8 @@ bool StartApplication(const std::wstring& boostee, const std::wstring& folder,
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc < 3) {
+    if (argc < 3)
+    {
         std::fprintf(stderr, "usage: cycle_bench.exe <boostee.exe> <cycles>\n");
         return 2;
     }
@@ -78,7 +83,8 @@ int wmain(int argc, wchar_t** argv)
     HWND alphaWindow = nullptr;
     HWND betaWindow = nullptr;
     if (!StartApplication(boostee, folder, L"benchalpha.exe", alpha, alphaWindow) ||
-        !StartApplication(boostee, folder, L"benchbeta.exe", beta, betaWindow)) {
+        !StartApplication(boostee, folder, L"benchbeta.exe", beta, betaWindow))
+    {
         std::fprintf(stderr, "cycle_bench: the two applications did not start\n");
         return 1;
     }

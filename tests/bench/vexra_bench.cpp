@@ -27,7 +27,8 @@ constexpr UINT kEngineTitle = 1032;      // shown once the Engine page is up
 constexpr UINT kExitCommand = 32772;
 constexpr DWORD kBoostDeadlineMs = 1000;  // a boost later than this counts as missed
 
-struct Options {
+struct Options
+{
     int background = 0;
     std::wstring exe;
     std::wstring boostee;
@@ -36,12 +37,14 @@ struct Options {
     int cycles = 400;
 };
 
-struct CpuShare {
+struct CpuShare
+{
     double process = 0;  // per cent of one core
     double server = 0;   // what the wineserver spent meanwhile, mostly on the process's calls
 };
 
-struct Row {
+struct Row
+{
     int background = 0;
     int processes = 0;
     CpuShare cpuBeforeStart;
@@ -91,7 +94,8 @@ CpuShare MeasureCpu(const bench::CpuClock& process, int seconds)
     ::Sleep(static_cast<DWORD>(seconds) * 1000);
     const double wall = bench::NowMs() - wallBefore;
     CpuShare share;
-    if (wall > 0) {
+    if (wall > 0)
+    {
         share.process = 100.0 * (process.Ms() - processBefore) / wall;
         share.server = 100.0 * (server.Ms() - serverBefore) / wall;
     }
@@ -144,7 +148,8 @@ void MeasureAnswerTime(HWND mainWindow, int seconds, Row& row)
 {
     std::vector<double> samples;
     const double end = bench::NowMs() + seconds * 1000.0;
-    while (bench::NowMs() < end) {
+    while (bench::NowMs() < end)
+    {
         const double start = bench::NowMs();
         DWORD_PTR result = 0;
         ::SendMessageTimeoutW(mainWindow, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
@@ -162,7 +167,8 @@ void MeasureAnswerTime(HWND mainWindow, int seconds, Row& row)
 // Linux side runs; so the start is taken just before CreateProcessW, and the moment the
 // process is first listed, which is when any watcher could first see it, is kept beside
 // as the bare reference.
-class BoostObserver {
+class BoostObserver
+{
 public:
     BoostObserver() : m_baseline(ListProcesses()) {}
 
@@ -214,7 +220,8 @@ private:
         m_listedAt = bench::NowMs();
         // The class is read as fast as it can be, yielding the core between reads.
         bool boosted = false;
-        while (!boosted && bench::NowMs() < deadline) {
+        while (!boosted && bench::NowMs() < deadline)
+        {
             boosted = ::GetPriorityClass(process) == REALTIME_PRIORITY_CLASS;
             if (!boosted)
                 ::SwitchToThread();
@@ -239,7 +246,8 @@ void MeasureStartToBoost(const std::wstring& newApp, int trials, Row& row)
 {
     std::vector<double> boosts;
     std::vector<double> listings;
-    for (int i = 0; i < trials; ++i) {
+    for (int i = 0; i < trials; ++i)
+    {
         BoostObserver observer;
         observer.Start();
         bench::Process started;
@@ -301,7 +309,8 @@ void RunCycleBench(const Options& options, Row& row)
     startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION info = {};
     if (::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                         &startup, &info)) {
+                         &startup, &info))
+    {
         ::WaitForSingleObject(info.hProcess, 300000);
         ::CloseHandle(info.hThread);
         ::CloseHandle(info.hProcess);
@@ -345,7 +354,8 @@ void PrintRow(const Row& row)
 
 bool ParseOptions(int argc, wchar_t** argv, Options& options)
 {
-    for (int i = 1; i + 1 < argc; i += 2) {
+    for (int i = 1; i + 1 < argc; i += 2)
+    {
         const std::wstring name = argv[i];
         const wchar_t* value = argv[i + 1];
         if (name == L"--background")
@@ -453,12 +463,14 @@ int RunBenchmark(const Options& options)
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc == 2 && std::wstring(argv[1]) == L"--header") {
+    if (argc == 2 && std::wstring(argv[1]) == L"--header")
+    {
         std::printf("%s\n", kHeader);
         return 0;
     }
     Options options;
-    if (!ParseOptions(argc, argv, options)) {
+    if (!ParseOptions(argc, argv, options))
+    {
         std::fprintf(stderr,
                      "usage: vexra_bench.exe --background N --exe PATH --boostee PATH "
                      "[--seconds S] [--trials K] [--cycles C] | --header\n");

@@ -20,7 +20,8 @@ constexpr wchar_t kNoticeLine2[] = L"VEXRA icon in system tray to restore";
 // `firstLine`: one of the program's popups.
 HWND FindPopup(DWORD processId, HWND except, const wchar_t* firstLine)
 {
-    for (HWND window : TopLevelWindowsOf(processId)) {
+    for (HWND window : TopLevelWindowsOf(processId))
+    {
         if (window == except || !IsWindowVisible(window))
             continue;
         if (HWND line = GetDlgItem(window, IDC_POPUP_LINE1))
@@ -45,7 +46,8 @@ void PostToAll(const std::vector<HWND>& windows, UINT message, WPARAM wParam)
         PostMessageW(window, message, wParam, MAKELPARAM(8, 8));
 }
 
-class BackgroundTest : public ProgramTest {
+class BackgroundTest : public ProgramTest
+{
 protected:
     void SetUp() override
     {

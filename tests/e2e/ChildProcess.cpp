@@ -20,7 +20,8 @@ ChildProcess::ChildProcess(ChildProcess&& other) noexcept
 
 ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept
 {
-    if (this != &other) {
+    if (this != &other)
+    {
         Terminate();
         m_process = std::exchange(other.m_process, nullptr);
         m_processId = std::exchange(other.m_processId, 0);
@@ -44,7 +45,8 @@ bool ChildProcess::Start(const std::wstring& exePath, const std::wstring& argume
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(exePath.c_str(), writable.data(), nullptr, nullptr, FALSE, creationFlags,
-                        nullptr, folder.c_str(), &startup, &info)) {
+                        nullptr, folder.c_str(), &startup, &info))
+    {
         if (error)
             *error = GetLastError();
         return false;
@@ -78,7 +80,8 @@ DWORD ChildProcess::PriorityClass() const
 
 void ChildProcess::Terminate()
 {
-    if (IsRunning()) {
+    if (IsRunning())
+    {
         TerminateProcess(m_process, 1);
         WaitForSingleObject(m_process, 5000);
     }
@@ -99,19 +102,22 @@ bool StartHelperAs(const std::wstring& helper, const std::wstring& asName,
 {
     const std::wstring source = HelperPath(helper);
     const std::wstring copy = folder + L"\\" + asName;
-    if (!FileExists(source)) {
+    if (!FileExists(source))
+    {
         if (failure)
             *failure = L"helper not built: " + source;
         return false;
     }
-    if (!FileExists(copy) && !CopyFileW(source.c_str(), copy.c_str(), TRUE)) {
+    if (!FileExists(copy) && !CopyFileW(source.c_str(), copy.c_str(), TRUE))
+    {
         if (failure)
             *failure = L"cannot copy " + source + L" to " + copy + L", error " +
                        std::to_wstring(GetLastError());
         return false;
     }
     DWORD error = 0;
-    if (!process.Start(copy, arguments, &error, creationFlags)) {
+    if (!process.Start(copy, arguments, &error, creationFlags))
+    {
         if (failure)
             *failure = L"cannot start " + copy + L", error " + std::to_wstring(error);
         return false;
@@ -131,7 +137,8 @@ DWORD PriorityClassOf(DWORD processId)
 
 const char* PriorityClassName(DWORD priorityClass)
 {
-    switch (priorityClass) {
+    switch (priorityClass)
+    {
     case IDLE_PRIORITY_CLASS: return "IDLE";
     case BELOW_NORMAL_PRIORITY_CLASS: return "BELOW_NORMAL";
     case NORMAL_PRIORITY_CLASS: return "NORMAL";

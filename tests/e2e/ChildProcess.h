@@ -9,7 +9,8 @@
 
 namespace e2e {
 
-class ChildProcess {
+class ChildProcess
+{
 public:
     ChildProcess() = default;
     ~ChildProcess();

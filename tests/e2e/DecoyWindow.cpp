@@ -27,7 +27,8 @@ DecoyWindow::DecoyWindow()
     RegisterDecoyClass();
     m_window = CreateWindowExW(0, kDecoyClass, L"Another application", WS_OVERLAPPEDWINDOW, 0, 0,
                                240, 120, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    if (m_window) {
+    if (m_window)
+    {
         ShowWindow(m_window, SW_SHOWNORMAL);
         PumpMessagesFor(Milliseconds{0});
     }

@@ -6,7 +6,8 @@
 
 namespace e2e {
 
-class DecoyWindow {
+class DecoyWindow
+{
 public:
     DecoyWindow();
     ~DecoyWindow();

@@ -35,9 +35,11 @@ testing::AssertionResult EveryProcessNormal()
     ids.resize(bytes / sizeof(DWORD));
     testing::AssertionResult result = testing::AssertionSuccess();
     bool allNormal = true;
-    for (DWORD id : ids) {
+    for (DWORD id : ids)
+    {
         const DWORD priorityClass = PriorityClassOf(id);
-        if (priorityClass != 0 && priorityClass != NORMAL_PRIORITY_CLASS) {
+        if (priorityClass != 0 && priorityClass != NORMAL_PRIORITY_CLASS)
+        {
             if (allNormal)
                 result = testing::AssertionFailure() << "not at normal:";
             allNormal = false;
@@ -49,7 +51,8 @@ testing::AssertionResult EveryProcessNormal()
 
 // Starts and ends a small program every few milliseconds while it lives, as a build or a
 // script does: the watcher reports each start and the engine boosts it.
-class StartStorm {
+class StartStorm
+{
 public:
     StartStorm() : m_worker([this] { Run(); }) {}
     ~StartStorm() { Stop(); }
@@ -69,26 +72,30 @@ private:
     {
         const std::wstring blink = HelperPath(L"blink");
         std::vector<HANDLE> running;
-        while (!m_stop) {
+        while (!m_stop)
+        {
             std::wstring commandLine = L"\"" + blink + L"\"";
             STARTUPINFOW startup{};
             startup.cb = sizeof(startup);
             PROCESS_INFORMATION info{};
             if (CreateProcessW(blink.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                               DETACHED_PROCESS, nullptr, nullptr, &startup, &info)) {
+                               DETACHED_PROCESS, nullptr, nullptr, &startup, &info))
+            {
                 CloseHandle(info.hThread);
                 running.push_back(info.hProcess);
                 ++m_started;
             }
             // A few at a time, so the storm does not take the whole machine.
-            if (running.size() >= 4) {
+            if (running.size() >= 4)
+            {
                 WaitForSingleObject(running.front(), 5000);
                 CloseHandle(running.front());
                 running.erase(running.begin());
             }
             Sleep(3);
         }
-        for (HANDLE process : running) {
+        for (HANDLE process : running)
+        {
             WaitForSingleObject(process, 5000);
             CloseHandle(process);
         }
@@ -121,7 +128,8 @@ testing::AssertionResult WasStoodDown(HANDLE guard)
     return testing::AssertionSuccess();
 }
 
-class EndGuardTest : public ProgramTest {
+class EndGuardTest : public ProgramTest
+{
 protected:
     void SetUp() override
     {
@@ -322,7 +330,8 @@ TEST_F(EndGuardTest, TenStartsAtTheSameMoment_LeaveOneProgramWithOneWindowAndOne
 {
     ProgramUnderTest program;
     std::vector<ChildProcess> starts(10);
-    for (ChildProcess& start : starts) {
+    for (ChildProcess& start : starts)
+    {
         DWORD error = 0;
         ASSERT_TRUE(start.Start(program.ExePath(), L"", &error)) << "error " << error;
     }
@@ -337,7 +346,8 @@ TEST_F(EndGuardTest, TenStartsAtTheSameMoment_LeaveOneProgramWithOneWindowAndOne
         },
         kDeadline, "exactly one program with its window"))
         << ProgramInstances().size() << " programs run";
-    for (ChildProcess& start : starts) {
+    for (ChildProcess& start : starts)
+    {
         if (start.Id() == survivor)
             continue;
         DWORD exitCode = 0;
@@ -354,7 +364,8 @@ TEST_F(EndGuardTest, ExitAmidAStormOfStarts_EndsTheProgramWithEveryProcessNormal
 {
     if (!FileExists(HelperPath(L"blink")))
         GTEST_SKIP() << "the build has no blink.exe helper (tests/helpers/blink.cpp)";
-    for (int round = 0; round < 10; ++round) {
+    for (int round = 0; round < 10; ++round)
+    {
         SCOPED_TRACE("round " + std::to_string(round));
         m_program = std::make_unique<ProgramUnderTest>();
         ASSERT_TRUE(m_program->Start());

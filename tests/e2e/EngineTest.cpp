@@ -16,7 +16,8 @@
 namespace e2e {
 namespace {
 
-class EngineTest : public ProgramTest {
+class EngineTest : public ProgramTest
+{
 protected:
     void SetUp() override
     {
@@ -116,7 +117,8 @@ TEST_F(EngineTest, StartedApplication_AfterStart_IsBoostedAnnouncedAndTheOneBefo
         "\"Focus on:\" to name alpha"))
         << "it shows \"" << Narrow(ReadControl(m_window, IDC_ENGINE_FOCUS_VALUE).text) << "\"";
     HWND popup = WaitForAnnouncement(L"ALPHA");
-    if (popup) {
+    if (popup)
+    {
         EXPECT_EQ(Narrow(WindowText(GetDlgItem(popup, IDC_POPUP_LINE2))), "VEXRA Boosted");
         const std::optional<BitmapPixels> skin =
             ProgramResources(m_program->ExePath()).Bitmap(IDB_SKIN_POPUP);

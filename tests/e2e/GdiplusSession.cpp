@@ -3,7 +3,8 @@
 namespace e2e {
 namespace {
 
-class GdiplusSession {
+class GdiplusSession
+{
 public:
     GdiplusSession()
     {

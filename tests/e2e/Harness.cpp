@@ -17,9 +17,11 @@ using Clock = std::chrono::steady_clock;
 void PumpMessagesFor(Milliseconds period)
 {
     const auto end = Clock::now() + period;
-    for (;;) {
+    for (;;)
+    {
         MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+        {
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }
@@ -34,7 +36,8 @@ testing::AssertionResult WaitUntil(const std::function<bool()>& condition, Milli
                                    const std::string& awaited)
 {
     const auto start = Clock::now();
-    for (;;) {
+    for (;;)
+    {
         if (condition())
             return testing::AssertionSuccess();
         if (Clock::now() - start >= deadline)
@@ -49,7 +52,8 @@ testing::AssertionResult HoldsFor(const std::function<bool()>& condition, Millis
                                   const std::string& expected)
 {
     const auto start = Clock::now();
-    for (;;) {
+    for (;;)
+    {
         if (!condition())
             return testing::AssertionFailure()
                    << "after " << std::chrono::duration_cast<Milliseconds>(Clock::now() - start).count()
@@ -81,9 +85,11 @@ std::wstring ToWindowsPath(const std::wstring& path)
     using DosNameFn = WCHAR*(CDECL*)(LPCSTR);
     auto toDos = reinterpret_cast<DosNameFn>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));
-    if (toDos) {
+    if (toDos)
+    {
         const std::string unixPath = Narrow(path);
-        if (WCHAR* dos = toDos(unixPath.c_str())) {
+        if (WCHAR* dos = toDos(unixPath.c_str()))
+        {
             std::wstring result(dos);
             HeapFree(GetProcessHeap(), 0, dos);
             return result;
@@ -159,7 +165,8 @@ TempFolder::TempFolder()
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
     static unsigned counter = 0;
-    for (;;) {
+    for (;;)
+    {
         m_path = std::wstring(temp) + L"vexra-e2e-" + std::to_wstring(GetCurrentProcessId()) +
                  L"-" + std::to_wstring(++counter);
         if (CreateDirectoryW(m_path.c_str(), nullptr))
@@ -176,8 +183,10 @@ TempFolder::~TempFolder()
         [&] {
             WIN32_FIND_DATAW found{};
             HANDLE search = FindFirstFileW((m_path + L"\\*").c_str(), &found);
-            if (search != INVALID_HANDLE_VALUE) {
-                do {
+            if (search != INVALID_HANDLE_VALUE)
+            {
+                do
+                {
                     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
                         DeleteFileW((m_path + L"\\" + found.cFileName).c_str());
                 } while (FindNextFileW(search, &found));
@@ -281,7 +290,8 @@ std::vector<DWORD> ProgramInstances()
 {
     const std::vector<DWORD> named = ProcessesNamed(kProgramFileName);
     std::vector<DWORD> instances;
-    for (DWORD id : named) {
+    for (DWORD id : named)
+    {
         const DWORD parent = ParentProcessId(id);
         if (std::find(named.begin(), named.end(), parent) == named.end())
             instances.push_back(id);
@@ -291,7 +301,8 @@ std::vector<DWORD> ProgramInstances()
 
 void TerminateAllNamed(const wchar_t* fileName)
 {
-    for (DWORD id : ProcessesNamed(fileName)) {
+    for (DWORD id : ProcessesNamed(fileName))
+    {
         HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
         if (!process)
             continue;
@@ -336,7 +347,8 @@ std::wstring ClassNameOf(HWND window)
 
 namespace {
 
-struct WindowSearch {
+struct WindowSearch
+{
     DWORD processId;
     std::vector<HWND> found;
 };
@@ -369,7 +381,8 @@ std::vector<HWND> TopLevelWindowsOf(DWORD processId)
 
 HWND FindMainWindow(DWORD processId)
 {
-    for (HWND window : TopLevelWindowsOf(processId)) {
+    for (HWND window : TopLevelWindowsOf(processId))
+    {
         wchar_t caption[64] = {};
         // The text Windows keeps for the window; no message reaches the program.
         GetWindowTextW(window, caption, ARRAYSIZE(caption));
@@ -411,11 +424,13 @@ testing::AssertionResult ClickControl(HWND dialog, int controlId, ClickMethod me
         return testing::AssertionFailure() << "control " << controlId << " does not exist";
     if (!IsWindowVisible(control))
         return testing::AssertionFailure() << "control " << controlId << " is not visible";
-    if (method == ClickMethod::BmClick) {
+    if (method == ClickMethod::BmClick)
+    {
         PostMessageW(control, BM_CLICK, 0, 0);
         return testing::AssertionSuccess();
     }
-    if (method == ClickMethod::SystemInput) {
+    if (method == ClickMethod::SystemInput)
+    {
         testing::AssertionResult moved = MovePointerTo(ControlCentreOnScreen(dialog, controlId));
         if (!moved)
             return moved;
@@ -642,7 +657,8 @@ testing::AssertionResult ProgramUnderTest::WaitForMainWindow(Milliseconds deadli
     bool ended = false;
     auto result = WaitUntil(
         [&] {
-            if (!m_process.IsRunning()) {
+            if (!m_process.IsRunning())
+            {
                 ended = true;
                 return true;
             }
@@ -650,7 +666,8 @@ testing::AssertionResult ProgramUnderTest::WaitForMainWindow(Milliseconds deadli
             return m_mainWindow && IsWindowVisible(m_mainWindow);
         },
         deadline, "a visible top-level window captioned \"Vexra\" of the started program");
-    if (ended) {
+    if (ended)
+    {
         DWORD exitCode = 0;
         GetExitCodeProcess(m_process.Handle(), &exitCode);
         return testing::AssertionFailure()
@@ -670,7 +687,8 @@ testing::AssertionResult ProgramUnderTest::StartSecondInstance(ChildProcess& sec
 
 void ProgramUnderTest::End(Milliseconds politeDeadline)
 {
-    if (m_process.IsRunning()) {
+    if (m_process.IsRunning())
+    {
         if (HWND window = FindMainWindow(m_process.Id()))
             PostMessageW(window, WM_COMMAND, kTrayExitCommand, 0);
         m_process.WaitForExit(politeDeadline);

@@ -68,7 +68,8 @@ std::vector<std::wstring> ReadLogLines(const std::wstring& path);
 std::string Narrow(const std::wstring& text);
 
 // A fresh folder under %TEMP%, removed with everything in it when the object goes.
-class TempFolder {
+class TempFolder
+{
 public:
     TempFolder();
     ~TempFolder();
@@ -118,7 +119,8 @@ std::vector<HWND> TopLevelWindowsOf(DWORD processId);
 HWND FindMainWindow(DWORD processId);
 
 // What a user could see of one control of a dialog.
-struct ControlState {
+struct ControlState
+{
     bool exists = false;
     bool shown = false;        // its own WS_VISIBLE bit, whatever its parent's state
     std::wstring text;
@@ -130,7 +132,8 @@ std::string Describe(const RECT& rect);
 
 // ---- input -----------------------------------------------------------------------------
 
-enum class ClickMethod {
+enum class ClickMethod
+{
     Mouse,        // WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP posted to the control's centre
     BmClick,      // BM_CLICK posted to the control
     SystemInput,  // the pointer moved to the control's centre and pressed (SendInput), so
@@ -163,7 +166,8 @@ std::vector<HWND> TrayIconWindows();
 // Wine's own copy waits beside it as schtasks-wine.exe, and a DLL override makes Wine run
 // the file rather than its built-in tool. Objects may nest; the last one to go puts
 // Wine's copy back. A copy left aside by a run that died is kept, not overwritten.
-class SystemTaskToolStandIn {
+class SystemTaskToolStandIn
+{
 public:
     SystemTaskToolStandIn();
     ~SystemTaskToolStandIn();
@@ -181,7 +185,8 @@ private:
 // ---- the program under test ----------------------------------------------------------------
 
 // How a test starts the program.
-struct StartOptions {
+struct StartOptions
+{
     std::wstring arguments;      // the command line's tail; a user's start has none
     std::wstring currentFolder;  // empty: the program's own folder
     bool taskToolHangs = false;  // the schtasks.exe stand-in never ends by itself
@@ -191,7 +196,8 @@ struct StartOptions {
 // recording schtasks.exe stand-in in the system folder while it lives (the program runs
 // schtasks.exe on its first start). Ends the process, if still running, when the object
 // goes.
-class ProgramUnderTest {
+class ProgramUnderTest
+{
 public:
     ProgramUnderTest();
     ~ProgramUnderTest();
@@ -233,7 +239,8 @@ private:
 
 // Base of every e2e test: no program runs and the program's key is fresh before and after
 // each test, so tests do not depend on each other.
-class ProgramTest : public testing::Test {
+class ProgramTest : public testing::Test
+{
 protected:
     void SetUp() override;
     void TearDown() override;

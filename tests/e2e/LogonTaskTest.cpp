@@ -6,7 +6,8 @@
 namespace e2e {
 namespace {
 
-class LogonTaskTest : public ProgramTest {
+class LogonTaskTest : public ProgramTest
+{
 protected:
     void TearDown() override
     {

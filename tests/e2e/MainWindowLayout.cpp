@@ -51,7 +51,8 @@ const std::vector<ExpectedControl> kMainWindowControls = {
 
 bool IsShownOnPage(Page controlPage, int pageNumber)
 {
-    switch (controlPage) {
+    switch (controlPage)
+    {
     case Page::All: return true;
     case Page::Welcome: return pageNumber == kWelcomePage;
     case Page::Tabs: return pageNumber == kEnginePage || pageNumber == kSystemPage;
@@ -78,7 +79,8 @@ testing::AssertionResult ShowsExactlyPage(HWND mainWindow, int pageNumber)
 {
     std::ostringstream wrong;
     std::set<int> expectedShown;
-    for (const ExpectedControl& entry : kMainWindowControls) {
+    for (const ExpectedControl& entry : kMainWindowControls)
+    {
         const ControlState control = ReadControl(mainWindow, entry.id);
         const bool expected = IsShownOnPage(entry.page, pageNumber);
         if (expected)
@@ -89,7 +91,8 @@ testing::AssertionResult ShowsExactlyPage(HWND mainWindow, int pageNumber)
             wrong << " " << entry.id << " (\"" << Narrow(control.text) << "\") "
                   << (control.shown ? "shown" : "hidden") << ";";
     }
-    for (HWND child : DirectChildrenOf(mainWindow)) {
+    for (HWND child : DirectChildrenOf(mainWindow))
+    {
         const int id = GetDlgCtrlID(child);
         if (IsWindowVisible(child) && !expectedShown.count(id))
             wrong << " unexpected visible child " << id << " (" << Narrow(ClassNameOf(child)) << ");";
@@ -102,7 +105,8 @@ testing::AssertionResult ShowsExactlyPage(HWND mainWindow, int pageNumber)
 std::vector<RECT> VisibleControlRects(HWND mainWindow, int margin)
 {
     std::vector<RECT> rects;
-    for (HWND child : DirectChildrenOf(mainWindow)) {
+    for (HWND child : DirectChildrenOf(mainWindow))
+    {
         if (!IsWindowVisible(child))
             continue;
         RECT rect = ReadControl(mainWindow, GetDlgCtrlID(child)).rect;

@@ -18,11 +18,13 @@ constexpr int kWelcomePage = 0;
 constexpr int kEnginePage = 1;
 constexpr int kSystemPage = 2;
 
-struct Place {
+struct Place
+{
     int x, y, width, height;
 };
 
-struct ExpectedControl {
+struct ExpectedControl
+{
     int id;
     Page page;
     Place place;

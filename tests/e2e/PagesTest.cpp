@@ -54,7 +54,8 @@ std::wstring Lower(std::wstring text)
     return text;
 }
 
-class PagesTest : public ProgramTest {
+class PagesTest : public ProgramTest
+{
 protected:
     void SetUp() override
     {
@@ -98,7 +99,8 @@ protected:
         const RECT selectedRect = ReadControl(m_window, selectedTab).rect;
         const RECT otherRect = ReadControl(m_window, otherTab).rect;
 
-        if (ScreenBitsPerPixel() < 24) {
+        if (ScreenBitsPerPixel() < 24)
+        {
             ScreenImage::OfWindow(m_window).SavePng(name);
             GTEST_SKIP() << "colour checks need a true-colour screen";
         }

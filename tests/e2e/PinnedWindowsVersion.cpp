@@ -35,7 +35,8 @@ PinnedWindowsVersion::PinnedWindowsVersion(DWORD buildNumber)
 
 PinnedWindowsVersion::~PinnedWindowsVersion()
 {
-    for (const SavedValue& saved : m_saved) {
+    for (const SavedValue& saved : m_saved)
+    {
         if (saved.existed)
             WriteValue(saved.key, saved.name, saved.type, saved.data.data(),
                        static_cast<DWORD>(saved.data.size()));
@@ -52,7 +53,8 @@ bool PinnedWindowsVersion::Save(const wchar_t* key, const wchar_t* name)
     DWORD bytes = 0;
     const LSTATUS sized = RegGetValueW(HKEY_LOCAL_MACHINE, key, name, RRF_RT_ANY | RRF_NOEXPAND,
                                        &saved.type, nullptr, &bytes);
-    if (sized == ERROR_FILE_NOT_FOUND) {
+    if (sized == ERROR_FILE_NOT_FOUND)
+    {
         m_saved.push_back(saved);
         return true;
     }

@@ -13,7 +13,8 @@
 
 namespace e2e {
 
-class PinnedWindowsVersion {
+class PinnedWindowsVersion
+{
 public:
     // Windows 10.0 of this build: 18362 is what winecfg gives a Windows 10; 22631 makes a
     // Windows 11 (RtlGetVersion then reports 10.0.22631, GetVersionExW still 6.2).
@@ -26,7 +27,8 @@ public:
     bool IsPinned() const { return m_pinned; }
 
 private:
-    struct SavedValue {
+    struct SavedValue
+    {
         const wchar_t* key = nullptr;
         const wchar_t* name = nullptr;
         bool existed = false;

@@ -72,9 +72,11 @@ std::optional<BitmapPixels> ProgramResources::Bitmap(int id) const
 
     bitmap.argb.resize(static_cast<size_t>(bitmap.width) * bitmap.height);
     const size_t bytesPerPixel = bitsPerPixel / 8;
-    for (int y = 0; y < bitmap.height; ++y) {
+    for (int y = 0; y < bitmap.height; ++y)
+    {
         const BYTE* row = bytes.data() + offset + stride * (bottomUp ? bitmap.height - 1 - y : y);
-        for (int x = 0; x < bitmap.width; ++x) {
+        for (int x = 0; x < bitmap.width; ++x)
+        {
             const BYTE* p = row + x * bytesPerPixel;  // blue, green, red
             bitmap.argb[static_cast<size_t>(y) * bitmap.width + x] =
                 0xFF000000u | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) | p[0];
@@ -91,12 +93,14 @@ std::optional<BitmapPixels> ProgramResources::Png(int id) const
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
     if (!block)
         return std::nullopt;
-    if (void* data = GlobalLock(block)) {
+    if (void* data = GlobalLock(block))
+    {
         std::memcpy(data, bytes.data(), bytes.size());
         GlobalUnlock(block);
     }
     IStream* stream = nullptr;
-    if (FAILED(CreateStreamOnHGlobal(block, TRUE, &stream))) {
+    if (FAILED(CreateStreamOnHGlobal(block, TRUE, &stream)))
+    {
         GlobalFree(block);
         return std::nullopt;
     }
@@ -108,7 +112,8 @@ std::optional<BitmapPixels> ProgramResources::Png(int id) const
         Gdiplus::BitmapData locked{};
         if (image.GetLastStatus() == Gdiplus::Ok && all.Width > 0 && all.Height > 0 &&
             image.LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &locked) ==
-                Gdiplus::Ok) {
+                Gdiplus::Ok)
+        {
             BitmapPixels decoded;
             decoded.width = all.Width;
             decoded.height = all.Height;

@@ -13,7 +13,8 @@
 namespace e2e {
 
 // Decoded image pixels, top-down rows, 0xAARRGGBB (not premultiplied) per pixel.
-struct BitmapPixels {
+struct BitmapPixels
+{
     int width = 0;
     int height = 0;
     std::vector<std::uint32_t> argb;
@@ -22,7 +23,8 @@ struct BitmapPixels {
     int Alpha(int x, int y) const;    // 0 outside the image
 };
 
-class ProgramResources {
+class ProgramResources
+{
 public:
     explicit ProgramResources(const std::wstring& exePath);
     ~ProgramResources();

@@ -19,8 +19,10 @@ bool FindPngEncoder(CLSID& encoder)
     auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
     if (Gdiplus::GetImageEncoders(count, bytes, codecs) != Gdiplus::Ok)
         return false;
-    for (UINT i = 0; i < count; ++i) {
-        if (std::wstring(codecs[i].MimeType) == L"image/png") {
+    for (UINT i = 0; i < count; ++i)
+    {
+        if (std::wstring(codecs[i].MimeType) == L"image/png")
+        {
             encoder = codecs[i].Clsid;
             return true;
         }
@@ -41,7 +43,8 @@ bool IsNear(COLORREF a, COLORREF b, int tolerance)
 }
 
 // Releases the screen DC, the memory DC and its bitmap in the right order.
-struct CaptureDCs {
+struct CaptureDCs
+{
     HDC screen = GetDC(nullptr);
     HDC memory = screen ? CreateCompatibleDC(screen) : nullptr;
     HBITMAP bitmap = nullptr;

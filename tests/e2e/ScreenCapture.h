@@ -11,7 +11,8 @@
 
 namespace e2e {
 
-class ScreenImage {
+class ScreenImage
+{
 public:
     // Copies what the screen shows of `window`'s rectangle. Empty() when that fails.
     static ScreenImage OfWindow(HWND window);

@@ -9,7 +9,8 @@
 namespace e2e {
 namespace {
 
-class SecondStartTest : public ProgramTest {
+class SecondStartTest : public ProgramTest
+{
 protected:
     void SetUp() override
     {

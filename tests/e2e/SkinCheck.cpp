@@ -28,8 +28,10 @@ double ShareMatchingSkin(const ScreenImage& screen, const BitmapPixels& skin,
 {
     size_t compared = 0;
     size_t matching = 0;
-    for (int y = 0; y < skin.height; y += 3) {
-        for (int x = 0; x < skin.width; x += 3) {
+    for (int y = 0; y < skin.height; y += 3)
+    {
+        for (int x = 0; x < skin.width; x += 3)
+        {
             const bool hidden = std::any_of(covered.begin(), covered.end(),
                                              [&](const RECT& r) { return Contains(r, x, y); });
             const COLORREF shown = screen.ColorAtClient(x, y);
@@ -55,8 +57,10 @@ double ShareShowingFace(const ScreenImage& screen, const BitmapPixels& skin,
 {
     size_t telling = 0;
     size_t matching = 0;
-    for (int y = 1; y < button.bottom - button.top && y - 1 < image.height; ++y) {
-        for (int x = 1; x < button.right - button.left && x - 1 < image.width; ++x) {
+    for (int y = 1; y < button.bottom - button.top && y - 1 < image.height; ++y)
+    {
+        for (int x = 1; x < button.right - button.left && x - 1 < image.width; ++x)
+        {
             const COLORREF under = skin.At(button.left + x, button.top + y);
             const COLORREF expected = Blend(image.At(x - 1, y - 1), under, image.Alpha(x - 1, y - 1));
             if (IsNear(expected, under, 24))
@@ -76,7 +80,8 @@ testing::AssertionResult WaitForSkinnedWindow(HWND window, const BitmapPixels& s
                                               const std::wstring& screenshotName)
 {
     ScreenImage screen = ScreenImage::OfWindow(window);
-    if (ScreenBitsPerPixel() < 24) {
+    if (ScreenBitsPerPixel() < 24)
+    {
         screen.SavePng(screenshotName);
         return testing::AssertionSuccess();
     }

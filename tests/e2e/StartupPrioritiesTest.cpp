@@ -20,9 +20,11 @@ std::vector<DWORD> ChangeableProcessIds()
     EnumProcesses(ids.data(), static_cast<DWORD>(ids.size() * sizeof(DWORD)), &bytes);
     ids.resize(bytes / sizeof(DWORD));
     std::vector<DWORD> changeable;
-    for (DWORD id : ids) {
+    for (DWORD id : ids)
+    {
         HANDLE process = OpenProcess(PROCESS_SET_INFORMATION, FALSE, id);
-        if (process) {
+        if (process)
+        {
             changeable.push_back(id);
             CloseHandle(process);
         }
@@ -33,7 +35,8 @@ std::vector<DWORD> ChangeableProcessIds()
 // Every process of `ids` that still runs (this driver included) is below-normal.
 bool AllLoweredOrGone(const std::vector<DWORD>& ids)
 {
-    for (DWORD id : ids) {
+    for (DWORD id : ids)
+    {
         const DWORD priorityClass = PriorityClassOf(id);
         if (priorityClass != 0 && priorityClass != BELOW_NORMAL_PRIORITY_CLASS)
             return false;
@@ -41,7 +44,8 @@ bool AllLoweredOrGone(const std::vector<DWORD>& ids)
     return true;
 }
 
-class StartupPrioritiesTest : public ProgramTest {
+class StartupPrioritiesTest : public ProgramTest
+{
 protected:
     void SetUp() override
     {

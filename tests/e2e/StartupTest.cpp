@@ -14,7 +14,8 @@ namespace e2e {
 namespace {
 
 // One program start for the whole suite.
-class StartupTest : public testing::Test {
+class StartupTest : public testing::Test
+{
 protected:
     static void SetUpTestSuite()
     {
@@ -105,7 +106,8 @@ TEST_F(StartupTest, Controls_AfterStart_CarryTheirInitialTexts)
 {
     // Hidden pages included: their texts are set once at start-up, so a mixed-up id shows
     // here long before anyone opens that page.
-    for (const ExpectedControl& entry : kMainWindowControls) {
+    for (const ExpectedControl& entry : kMainWindowControls)
+    {
         if (!entry.text)
             continue;
         EXPECT_EQ(Narrow(ReadControl(m_window, entry.id).text), Narrow(entry.text))
@@ -116,11 +118,14 @@ TEST_F(StartupTest, Controls_AfterStart_CarryTheirInitialTexts)
 TEST_F(StartupTest, Controls_AfterStart_SitAtTheirPlaces)
 {
     ProgramResources resources(s_program->ExePath());
-    for (const ExpectedControl& entry : kMainWindowControls) {
+    for (const ExpectedControl& entry : kMainWindowControls)
+    {
         RECT expected = ToRect(entry.place);
         // The animation box takes the size of its animation once that has loaded.
-        if (entry.id == IDC_WELCOME_ANIMATION) {
-            if (std::optional<SIZE> gif = resources.GifScreenSize(IDR_GIF_WELCOME)) {
+        if (entry.id == IDC_WELCOME_ANIMATION)
+        {
+            if (std::optional<SIZE> gif = resources.GifScreenSize(IDR_GIF_WELCOME))
+            {
                 expected.right = expected.left + gif->cx;
                 expected.bottom = expected.top + gif->cy;
             }
@@ -187,7 +192,8 @@ TEST_F(StartupTest, WelcomePage_Screenshot_ShowsTheSkinAndTheButtonFaces)
     ProgramResources resources(s_program->ExePath());
     const std::optional<BitmapPixels> skin = resources.Bitmap(IDB_SKIN_MAIN);
     ASSERT_TRUE(skin) << "the program has no uncompressed skin bitmap " << IDB_SKIN_MAIN;
-    struct Face {
+    struct Face
+    {
         int controlId;
         int imageId;
         const char* name;
@@ -198,14 +204,16 @@ TEST_F(StartupTest, WelcomePage_Screenshot_ShowsTheSkinAndTheButtonFaces)
     Face faces[] = {{IDC_START, IDR_PNG_START_NORMAL, "Start", {}, {}, 0},
                     {IDC_CLOSE, IDR_PNG_CLOSE_NORMAL, "close", {}, {}, 0},
                     {IDC_CONTACT, IDR_PNG_CONTACT_NORMAL, "contact", {}, {}, 0}};
-    for (Face& face : faces) {
+    for (Face& face : faces)
+    {
         face.rect = ReadControl(m_window, face.controlId).rect;
         face.image = resources.Png(face.imageId);
         ASSERT_TRUE(face.image) << "cannot decode PNG " << face.imageId;
     }
     const std::vector<RECT> visibleControls = VisibleControlRects(m_window, 2);
     ParkMouseCursor();
-    if (ScreenBitsPerPixel() < 24) {
+    if (ScreenBitsPerPixel() < 24)
+    {
         ScreenImage::OfWindow(m_window).SavePng(L"welcome");
         GTEST_SKIP() << "the screen has " << ScreenBitsPerPixel()
                      << " bits per pixel; colour checks need a true-colour screen";
@@ -221,7 +229,8 @@ TEST_F(StartupTest, WelcomePage_Screenshot_ShowsTheSkinAndTheButtonFaces)
             return false;
         skinShare = ShareMatchingSkin(screen, *skin, visibleControls);
         bool allFaces = true;
-        for (Face& face : faces) {
+        for (Face& face : faces)
+        {
             face.share = ShareShowingFace(screen, *skin, *face.image, face.rect);
             allFaces = allFaces && face.share > 0.9;
         }

@@ -35,14 +35,16 @@ int WrappedHeightInBodyFont(const std::wstring& text, int width)
     return bounds.bottom - bounds.top;
 }
 
-struct ExpectedWindows {
+struct ExpectedWindows
+{
     const wchar_t* name;  // "Windows 10 "
     DWORD major, minor, build;
     const wchar_t* servicePack;  // "" when none
     int servicePackNumber;
 };
 
-class WindowsVersionTest : public ProgramTest {
+class WindowsVersionTest : public ProgramTest
+{
 protected:
     void TearDown() override
     {

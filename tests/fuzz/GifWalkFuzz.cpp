@@ -32,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     GifFrameFacts facts;
     std::vector<uint8_t> standalone;
     size_t extracted = 0;
-    while (walker.ExtractFrame(facts, standalone)) {
+    while (walker.ExtractFrame(facts, standalone))
+    {
         ++extracted;
         if (facts.disposal < 0 || facts.disposal > 7 || facts.delay < -1 || facts.delay > 65535)
             std::abort();

@@ -11,7 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const MenuTemplate menu = ParseMenuTemplate(data, size);
     int previousDepth = -1;
     bool previousWasPopup = true;
-    for (const MenuTemplateItem& item : menu.items) {
+    for (const MenuTemplateItem& item : menu.items)
+    {
         if (item.depth < 0 || (item.flags & kMenuTemplateEnd) != 0)
             std::abort();
         if (item.depth > previousDepth + (previousWasPopup ? 1 : 0))

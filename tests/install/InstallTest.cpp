@@ -17,7 +17,8 @@ using e2e::ChildProcess;
 using e2e::kDeadline;
 using e2e::Narrow;
 
-class InstallTest : public e2e::ProgramTest {
+class InstallTest : public e2e::ProgramTest
+{
 protected:
     void SetUp() override
     {
@@ -78,7 +79,8 @@ protected:
             kDeadline, "the Engine page after Start");
         if (!engine)
             return engine;
-        for (const wchar_t* name : {L"alpha.exe", L"bravo.exe"}) {
+        for (const wchar_t* name : {L"alpha.exe", L"bravo.exe"})
+        {
             testing::AssertionResult started = StartApplication(name);
             if (!started)
                 return started;
@@ -118,7 +120,8 @@ protected:
             [&] {
                 classes.clear();
                 bool allNormal = true;
-                for (const auto& helper : m_helpers) {
+                for (const auto& helper : m_helpers)
+                {
                     classes += std::string(" ") + e2e::PriorityClassName(helper->PriorityClass());
                     allNormal = allNormal && helper->PriorityClass() == NORMAL_PRIORITY_CLASS;
                 }

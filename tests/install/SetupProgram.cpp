@@ -31,7 +31,8 @@ std::optional<std::vector<BYTE>> EntryValue(const wchar_t* valueName, DWORD expe
     DWORD bytes = 0;
     std::optional<std::vector<BYTE>> result;
     if (RegQueryValueExW(key, valueName, nullptr, &type, nullptr, &bytes) == ERROR_SUCCESS &&
-        type == expectedType) {
+        type == expectedType)
+    {
         std::vector<BYTE> data(bytes + sizeof(wchar_t), 0);
         if (RegQueryValueExW(key, valueName, nullptr, &type, data.data(), &bytes) == ERROR_SUCCESS)
             result = data;
@@ -64,9 +65,11 @@ std::wstring ShortcutTarget(const std::wstring& shortcutPath)
     std::wstring target;
     IShellLinkW* link = nullptr;
     if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                   reinterpret_cast<void**>(&link)))) {
+                                   reinterpret_cast<void**>(&link))))
+    {
         IPersistFile* file = nullptr;
-        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))))
+        {
             wchar_t path[MAX_PATH] = {};
             if (SUCCEEDED(file->Load(shortcutPath.c_str(), STGM_READ)) &&
                 SUCCEEDED(link->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH)))

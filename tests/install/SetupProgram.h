@@ -51,7 +51,8 @@ bool AppendToFile(const std::wstring& path, const std::string& extra);
 bool WriteTextFile(const std::wstring& path, const std::string& text);
 bool SameFolder(const std::wstring& a, const std::wstring& b);
 
-struct VersionRecord {
+struct VersionRecord
+{
     bool found = false;
     DWORD fileVersionMS = 0, fileVersionLS = 0;
     DWORD productVersionMS = 0, productVersionLS = 0;

@@ -10,7 +10,8 @@
 
 namespace install {
 
-class SystemToolStandIn {
+class SystemToolStandIn
+{
 public:
     // `logPath`: the file the stand-in appends its command lines to. Processes started
     // from this one afterwards (and their children) inherit the setting.
