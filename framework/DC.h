@@ -1,6 +1,7 @@
-// Device contexts. A CDC that creates (CreateCompatibleDC) or attaches a DC deletes it in
-// its destructor; FromHandle wrappers borrow. CPaintDC, CClientDC and CWindowDC give back
-// what they took (EndPaint / ReleaseDC) when they go out of scope.
+// Device contexts. Each class says by its type what becomes of its DC: a CDC deletes the DC
+// it created (CreateCompatibleDC) or attached; a CBorrowedDC (what FromHandle returns) only
+// looks at a DC someone else owns; CPaintDC and CClientDC give back what they took
+// (EndPaint / ReleaseDC) when they go out of scope.
 #pragma once
 
 #include <windows.h>
@@ -24,7 +25,9 @@ public:
 
     HDC GetSafeHdc() const { return m_hDC; }
     operator HDC() const { return m_hDC; }
-    BOOL Attach(HDC hDC);  // takes ownership; FALSE for a null handle
+    // Takes ownership of hDC; FALSE for a null handle or when a DC is held already (it is
+    // deleted or detached first, so that no DC is dropped and none is deleted by mistake).
+    BOOL Attach(HDC hDC);
     HDC Detach();
     static CDC* FromHandle(HDC hDC);
 
@@ -62,9 +65,14 @@ public:
     BOOL DrawIcon(int x, int y, HICON hIcon);
     int SaveDC();
     BOOL RestoreDC(int nSavedDC);
+};
 
-protected:
-    bool m_bBorrowed = false;  // FromHandle wrappers and the window DCs below
+// A view of a DC someone else owns: it gives the DC up when it goes instead of deleting it.
+class CBorrowedDC final : public CDC
+{
+public:
+    explicit CBorrowedDC(HDC hDC) { Attach(hDC); }
+    ~CBorrowedDC() override { Detach(); }
 };
 
 class CPaintDC : public CDC
@@ -84,16 +92,6 @@ class CClientDC : public CDC
 public:
     explicit CClientDC(CWnd* pWnd);  // null: the screen
     ~CClientDC() override;
-
-protected:
-    HWND m_hWnd;
-};
-
-class CWindowDC : public CDC
-{
-public:
-    explicit CWindowDC(CWnd* pWnd);  // null: the screen
-    ~CWindowDC() override;
 
 protected:
     HWND m_hWnd;
