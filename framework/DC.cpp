@@ -73,14 +73,6 @@ CPen* CDC::SelectObject(CPen* pPen)
     return CPen::FromHandle(static_cast<HPEN>(::SelectObject(m_hDC, pPen->GetSafeHandle())));
 }
 
-CGdiObject* CDC::SelectStockObject(int nIndex)
-{
-    HGDIOBJ hStock = ::GetStockObject(nIndex);
-    if (!m_hDC || !hStock)
-        return nullptr;
-    return CGdiObject::FromHandle(::SelectObject(m_hDC, hStock));
-}
-
 BOOL CDC::BitBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc,
                  DWORD dwRop)
 {
@@ -120,18 +112,10 @@ void CDC::FillSolidRect(int x, int y, int cx, int cy, COLORREF clr)
 
 int CDC::SetBkMode(int nBkMode) { return ::SetBkMode(m_hDC, nBkMode); }
 COLORREF CDC::SetTextColor(COLORREF crColor) { return ::SetTextColor(m_hDC, crColor); }
-COLORREF CDC::SetBkColor(COLORREF crColor) { return ::SetBkColor(m_hDC, crColor); }
 
 int CDC::DrawText(const CString& str, LPRECT lpRect, UINT nFormat)
 {
     return ::DrawTextW(m_hDC, str.GetString(), str.GetLength(), lpRect, nFormat);
-}
-
-CSize CDC::GetTextExtent(const CString& str) const
-{
-    SIZE size = { 0, 0 };
-    ::GetTextExtentPoint32W(m_hDC, str.GetString(), str.GetLength(), &size);
-    return CSize(size);
 }
 
 int CDC::GetClipBox(LPRECT lpRect) const { return ::GetClipBox(m_hDC, lpRect); }
@@ -150,17 +134,8 @@ BOOL CDC::Ellipse(LPCRECT lpRect)
                   : FALSE;
 }
 
-CPoint CDC::MoveTo(int x, int y)
-{
-    POINT previous = { 0, 0 };
-    ::MoveToEx(m_hDC, x, y, &previous);
-    return CPoint(previous);
-}
-
 BOOL CDC::LineTo(int x, int y) { return ::LineTo(m_hDC, x, y); }
 BOOL CDC::DrawIcon(int x, int y, HICON hIcon) { return ::DrawIcon(m_hDC, x, y, hIcon); }
-int CDC::SaveDC() { return ::SaveDC(m_hDC); }
-BOOL CDC::RestoreDC(int nSavedDC) { return ::RestoreDC(m_hDC, nSavedDC); }
 
 CPaintDC::CPaintDC(CWnd* pWnd) : m_hWnd(pWnd ? pWnd->m_hWnd : nullptr)
 {

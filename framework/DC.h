@@ -40,7 +40,6 @@ public:
     CFont* SelectObject(CFont* pFont);
     CBrush* SelectObject(CBrush* pBrush);
     CPen* SelectObject(CPen* pPen);
-    CGdiObject* SelectStockObject(int nIndex);
 
     BOOL BitBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc,
                 DWORD dwRop);
@@ -51,20 +50,15 @@ public:
     void FillSolidRect(int x, int y, int cx, int cy, COLORREF clr);
     int SetBkMode(int nBkMode);
     COLORREF SetTextColor(COLORREF crColor);
-    COLORREF SetBkColor(COLORREF crColor);
     int DrawText(const CString& str, LPRECT lpRect, UINT nFormat);
-    CSize GetTextExtent(const CString& str) const;
     int GetClipBox(LPRECT lpRect) const;
     int GetDeviceCaps(int nIndex) const;
     BOOL IsPrinting() const { return FALSE; }  // the program never prints
     BOOL DrawEdge(LPRECT lpRect, UINT nEdge, UINT nFlags);
     BOOL Ellipse(int x1, int y1, int x2, int y2);
     BOOL Ellipse(LPCRECT lpRect);
-    CPoint MoveTo(int x, int y);
     BOOL LineTo(int x, int y);
     BOOL DrawIcon(int x, int y, HICON hIcon);
-    int SaveDC();
-    BOOL RestoreDC(int nSavedDC);
 };
 
 // A view of a DC someone else owns: it gives the DC up when it goes instead of deleting it.

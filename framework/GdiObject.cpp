@@ -47,8 +47,6 @@ int CGdiObject::GetObject(int nCount, LPVOID lpObject) const
     return m_hObject ? ::GetObjectW(m_hObject, nCount, lpObject) : 0;
 }
 
-CGdiObject* CGdiObject::FromHandle(HGDIOBJ hObject) { return TemporaryFor<CGdiObject>(hObject); }
-
 BOOL CFont::CreateFontIndirect(const LOGFONTW* lpLogFont)
 {
     return lpLogFont ? Attach(::CreateFontIndirectW(lpLogFont)) : FALSE;

@@ -26,7 +26,6 @@ public:
     BOOL DeleteObject();
     int GetObject(int nCount, LPVOID lpObject) const;
 
-    static CGdiObject* FromHandle(HGDIOBJ hObject);
 
 protected:
     template <class T>

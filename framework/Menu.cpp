@@ -158,16 +158,6 @@ static BOOL AttachOrDestroy(CMenu& menu, HMENU hMenu)
 BOOL CMenu::CreateMenu() { return AttachOrDestroy(*this, ::CreateMenu()); }
 BOOL CMenu::CreatePopupMenu() { return AttachOrDestroy(*this, ::CreatePopupMenu()); }
 
-BOOL CMenu::LoadMenu(UINT nIDResource)
-{
-    return AttachOrDestroy(*this, ::LoadMenuW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nIDResource)));
-}
-
-BOOL CMenu::LoadMenu(LPCWSTR lpszResourceName)
-{
-    return AttachOrDestroy(*this, ::LoadMenuW(AfxGetResourceHandle(), lpszResourceName));
-}
-
 BOOL CMenu::DestroyMenu()
 {
     if (!m_hMenu)
@@ -180,17 +170,7 @@ BOOL CMenu::AppendMenu(UINT nFlags, UINT_PTR nIDNewItem, LPCWSTR lpszNewItem)
     return ::AppendMenuW(m_hMenu, nFlags, nIDNewItem, lpszNewItem);
 }
 
-BOOL CMenu::ModifyMenu(UINT nPosition, UINT nFlags, UINT_PTR nIDNewItem, LPCWSTR lpszNewItem)
-{
-    return ::ModifyMenuW(m_hMenu, nPosition, nFlags, nIDNewItem, lpszNewItem);
-}
-
 CMenu* CMenu::GetSubMenu(int nPos) const { return FromHandle(::GetSubMenu(m_hMenu, nPos)); }
-
-UINT CMenu::GetMenuItemCount() const
-{
-    return static_cast<UINT>(::GetMenuItemCount(m_hMenu));
-}
 
 BOOL CMenu::TrackPopupMenu(UINT nFlags, int x, int y, CWnd* pWnd, LPCRECT lpRect)
 {

@@ -38,15 +38,10 @@ public:
     HMENU Detach();
     BOOL CreateMenu();
     BOOL CreatePopupMenu();
-    BOOL LoadMenu(UINT nIDResource);  // from AfxGetResourceHandle()
-    BOOL LoadMenu(LPCWSTR lpszResourceName);
     BOOL DestroyMenu();
 
     BOOL AppendMenu(UINT nFlags, UINT_PTR nIDNewItem = 0, LPCWSTR lpszNewItem = nullptr);
-    BOOL ModifyMenu(UINT nPosition, UINT nFlags, UINT_PTR nIDNewItem = 0,
-                    LPCWSTR lpszNewItem = nullptr);
     CMenu* GetSubMenu(int nPos) const;
-    UINT GetMenuItemCount() const;
     BOOL TrackPopupMenu(UINT nFlags, int x, int y, CWnd* pWnd, LPCRECT lpRect = nullptr);
 
     virtual void MeasureItem(LPMEASUREITEMSTRUCT lpMeasureItemStruct);
