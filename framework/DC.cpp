@@ -5,18 +5,14 @@
 
 CDC::~CDC()
 {
-    if (!m_bBorrowed)
-        DeleteDC();
+    DeleteDC();
 }
 
 BOOL CDC::Attach(HDC hDC)
 {
-    if (!hDC)
+    if (!hDC || m_hDC)
         return FALSE;
-    if (!m_bBorrowed)
-        DeleteDC();  // never drop a DC we own
     m_hDC = hDC;
-    m_bBorrowed = false;
     return TRUE;
 }
 
@@ -32,15 +28,13 @@ CDC* CDC::FromHandle(HDC hDC)
     if (!hDC)
         return nullptr;
     return CTempObjects<CDC, HDC>::Get(hDC, [](HDC h) {
-        std::unique_ptr<CDC> wrapper(new CDC);
-        wrapper->m_hDC = h;
-        wrapper->m_bBorrowed = true;
-        return wrapper;
+        return std::unique_ptr<CDC>(new CBorrowedDC(h));
     });
 }
 
 BOOL CDC::CreateCompatibleDC(CDC* pDC)
 {
+    DeleteDC();
     return Attach(::CreateCompatibleDC(pDC ? pDC->m_hDC : nullptr));
 }
 
@@ -55,36 +49,28 @@ CBitmap* CDC::SelectObject(CBitmap* pBitmap)
 {
     if (!m_hDC || !pBitmap)
         return nullptr;
-    return CBitmap::FromHandle(static_cast<HBITMAP>(::SelectObject(m_hDC, pBitmap->m_hObject)));
+    return CBitmap::FromHandle(static_cast<HBITMAP>(::SelectObject(m_hDC, pBitmap->GetSafeHandle())));
 }
 
 CFont* CDC::SelectObject(CFont* pFont)
 {
     if (!m_hDC || !pFont)
         return nullptr;
-    return CFont::FromHandle(static_cast<HFONT>(::SelectObject(m_hDC, pFont->m_hObject)));
+    return CFont::FromHandle(static_cast<HFONT>(::SelectObject(m_hDC, pFont->GetSafeHandle())));
 }
 
 CBrush* CDC::SelectObject(CBrush* pBrush)
 {
     if (!m_hDC || !pBrush)
         return nullptr;
-    return CBrush::FromHandle(static_cast<HBRUSH>(::SelectObject(m_hDC, pBrush->m_hObject)));
+    return CBrush::FromHandle(static_cast<HBRUSH>(::SelectObject(m_hDC, pBrush->GetSafeHandle())));
 }
 
 CPen* CDC::SelectObject(CPen* pPen)
 {
     if (!m_hDC || !pPen)
         return nullptr;
-    return CPen::FromHandle(static_cast<HPEN>(::SelectObject(m_hDC, pPen->m_hObject)));
-}
-
-CGdiObject* CDC::SelectStockObject(int nIndex)
-{
-    HGDIOBJ hStock = ::GetStockObject(nIndex);
-    if (!m_hDC || !hStock)
-        return nullptr;
-    return CGdiObject::FromHandle(::SelectObject(m_hDC, hStock));
+    return CPen::FromHandle(static_cast<HPEN>(::SelectObject(m_hDC, pPen->GetSafeHandle())));
 }
 
 BOOL CDC::BitBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc,
@@ -104,7 +90,7 @@ BOOL CDC::StretchBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSr
 void CDC::FillRect(LPCRECT lpRect, CBrush* pBrush)
 {
     if (lpRect && pBrush)
-        ::FillRect(m_hDC, lpRect, static_cast<HBRUSH>(pBrush->m_hObject));
+        ::FillRect(m_hDC, lpRect, static_cast<HBRUSH>(pBrush->GetSafeHandle()));
 }
 
 void CDC::FillSolidRect(LPCRECT lpRect, COLORREF clr)
@@ -126,18 +112,10 @@ void CDC::FillSolidRect(int x, int y, int cx, int cy, COLORREF clr)
 
 int CDC::SetBkMode(int nBkMode) { return ::SetBkMode(m_hDC, nBkMode); }
 COLORREF CDC::SetTextColor(COLORREF crColor) { return ::SetTextColor(m_hDC, crColor); }
-COLORREF CDC::SetBkColor(COLORREF crColor) { return ::SetBkColor(m_hDC, crColor); }
 
 int CDC::DrawText(const CString& str, LPRECT lpRect, UINT nFormat)
 {
     return ::DrawTextW(m_hDC, str.GetString(), str.GetLength(), lpRect, nFormat);
-}
-
-CSize CDC::GetTextExtent(const CString& str) const
-{
-    SIZE size = { 0, 0 };
-    ::GetTextExtentPoint32W(m_hDC, str.GetString(), str.GetLength(), &size);
-    return CSize(size);
 }
 
 int CDC::GetClipBox(LPRECT lpRect) const { return ::GetClipBox(m_hDC, lpRect); }
@@ -156,54 +134,30 @@ BOOL CDC::Ellipse(LPCRECT lpRect)
                   : FALSE;
 }
 
-CPoint CDC::MoveTo(int x, int y)
-{
-    POINT previous = { 0, 0 };
-    ::MoveToEx(m_hDC, x, y, &previous);
-    return CPoint(previous);
-}
-
 BOOL CDC::LineTo(int x, int y) { return ::LineTo(m_hDC, x, y); }
 BOOL CDC::DrawIcon(int x, int y, HICON hIcon) { return ::DrawIcon(m_hDC, x, y, hIcon); }
-int CDC::SaveDC() { return ::SaveDC(m_hDC); }
-BOOL CDC::RestoreDC(int nSavedDC) { return ::RestoreDC(m_hDC, nSavedDC); }
 
 CPaintDC::CPaintDC(CWnd* pWnd) : m_hWnd(pWnd ? pWnd->m_hWnd : nullptr)
 {
-    m_bBorrowed = true;  // given back by EndPaint, not DeleteDC
     if (m_hWnd)
-        m_hDC = ::BeginPaint(m_hWnd, &m_ps);
+        Attach(::BeginPaint(m_hWnd, &m_ps));
 }
 
+// EndPaint gives the DC back; the base class must not delete it as well.
 CPaintDC::~CPaintDC()
 {
-    if (m_hWnd && m_hDC)
+    HDC hDC = Detach();
+    if (m_hWnd && hDC)
         ::EndPaint(m_hWnd, &m_ps);
-    m_hDC = nullptr;
 }
 
 CClientDC::CClientDC(CWnd* pWnd) : m_hWnd(pWnd ? pWnd->m_hWnd : nullptr)
 {
-    m_bBorrowed = true;  // given back by ReleaseDC
-    m_hDC = ::GetDC(m_hWnd);
+    Attach(::GetDC(m_hWnd));
 }
 
 CClientDC::~CClientDC()
 {
-    if (m_hDC)
-        ::ReleaseDC(m_hWnd, m_hDC);
-    m_hDC = nullptr;
-}
-
-CWindowDC::CWindowDC(CWnd* pWnd) : m_hWnd(pWnd ? pWnd->m_hWnd : nullptr)
-{
-    m_bBorrowed = true;  // given back by ReleaseDC
-    m_hDC = ::GetWindowDC(m_hWnd);
-}
-
-CWindowDC::~CWindowDC()
-{
-    if (m_hDC)
-        ::ReleaseDC(m_hWnd, m_hDC);
-    m_hDC = nullptr;
+    if (HDC hDC = Detach())
+        ::ReleaseDC(m_hWnd, hDC);
 }

@@ -1,6 +1,7 @@
-// Device contexts. A CDC that creates (CreateCompatibleDC) or attaches a DC deletes it in
-// its destructor; FromHandle wrappers borrow. CPaintDC, CClientDC and CWindowDC give back
-// what they took (EndPaint / ReleaseDC) when they go out of scope.
+// Device contexts. Each class says by its type what becomes of its DC: a CDC deletes the DC
+// it created (CreateCompatibleDC) or attached; a CBorrowedDC (what FromHandle returns) only
+// looks at a DC someone else owns; CPaintDC and CClientDC give back what they took
+// (EndPaint / ReleaseDC) when they go out of scope.
 #pragma once
 
 #include <windows.h>
@@ -24,7 +25,9 @@ public:
 
     HDC GetSafeHdc() const { return m_hDC; }
     operator HDC() const { return m_hDC; }
-    BOOL Attach(HDC hDC);  // takes ownership; FALSE for a null handle
+    // Takes ownership of hDC; FALSE for a null handle or when a DC is held already (it is
+    // deleted or detached first, so that no DC is dropped and none is deleted by mistake).
+    BOOL Attach(HDC hDC);
     HDC Detach();
     static CDC* FromHandle(HDC hDC);
 
@@ -37,7 +40,6 @@ public:
     CFont* SelectObject(CFont* pFont);
     CBrush* SelectObject(CBrush* pBrush);
     CPen* SelectObject(CPen* pPen);
-    CGdiObject* SelectStockObject(int nIndex);
 
     BOOL BitBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc,
                 DWORD dwRop);
@@ -48,23 +50,23 @@ public:
     void FillSolidRect(int x, int y, int cx, int cy, COLORREF clr);
     int SetBkMode(int nBkMode);
     COLORREF SetTextColor(COLORREF crColor);
-    COLORREF SetBkColor(COLORREF crColor);
     int DrawText(const CString& str, LPRECT lpRect, UINT nFormat);
-    CSize GetTextExtent(const CString& str) const;
     int GetClipBox(LPRECT lpRect) const;
     int GetDeviceCaps(int nIndex) const;
     BOOL IsPrinting() const { return FALSE; }  // the program never prints
     BOOL DrawEdge(LPRECT lpRect, UINT nEdge, UINT nFlags);
     BOOL Ellipse(int x1, int y1, int x2, int y2);
     BOOL Ellipse(LPCRECT lpRect);
-    CPoint MoveTo(int x, int y);
     BOOL LineTo(int x, int y);
     BOOL DrawIcon(int x, int y, HICON hIcon);
-    int SaveDC();
-    BOOL RestoreDC(int nSavedDC);
+};
 
-protected:
-    bool m_bBorrowed = false;  // FromHandle wrappers and the window DCs below
+// A view of a DC someone else owns: it gives the DC up when it goes instead of deleting it.
+class CBorrowedDC final : public CDC
+{
+public:
+    explicit CBorrowedDC(HDC hDC) { Attach(hDC); }
+    ~CBorrowedDC() override { Detach(); }
 };
 
 class CPaintDC : public CDC
@@ -84,16 +86,6 @@ class CClientDC : public CDC
 public:
     explicit CClientDC(CWnd* pWnd);  // null: the screen
     ~CClientDC() override;
-
-protected:
-    HWND m_hWnd;
-};
-
-class CWindowDC : public CDC
-{
-public:
-    explicit CWindowDC(CWnd* pWnd);  // null: the screen
-    ~CWindowDC() override;
 
 protected:
     HWND m_hWnd;

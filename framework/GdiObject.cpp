@@ -10,27 +10,21 @@ T* CGdiObject::TemporaryFor(HGDIOBJ hObject)
     if (!hObject)
         return nullptr;
     return CTempObjects<T, HGDIOBJ>::Get(hObject, [](HGDIOBJ h) {
-        std::unique_ptr<T> wrapper(new T);
-        wrapper->m_hObject = h;
-        wrapper->m_bBorrowed = true;
-        return wrapper;
+        return std::unique_ptr<T>(new CBorrowedGdiObject<T>(h));
     });
 }
 
 CGdiObject::~CGdiObject()
 {
-    if (!m_bBorrowed)
-        DeleteObject();
+    DeleteObject();
 }
 
 BOOL CGdiObject::Attach(HGDIOBJ hObject)
 {
     if (!hObject)
         return FALSE;
-    if (!m_bBorrowed)
-        DeleteObject();  // never drop a handle we own
+    DeleteObject();  // never drop a handle we own
     m_hObject = hObject;
-    m_bBorrowed = false;
     return TRUE;
 }
 
@@ -52,8 +46,6 @@ int CGdiObject::GetObject(int nCount, LPVOID lpObject) const
 {
     return m_hObject ? ::GetObjectW(m_hObject, nCount, lpObject) : 0;
 }
-
-CGdiObject* CGdiObject::FromHandle(HGDIOBJ hObject) { return TemporaryFor<CGdiObject>(hObject); }
 
 BOOL CFont::CreateFontIndirect(const LOGFONTW* lpLogFont)
 {

@@ -1,6 +1,7 @@
-// GDI object wrappers. An object that creates or attaches a handle owns it and deletes it
-// in its destructor; the wrappers returned by FromHandle borrow the handle and never
-// delete it.
+// GDI object wrappers. A CFont, CBitmap, CBrush or CPen owns the handle it creates or
+// attaches and deletes it when it goes. A CBorrowedGdiObject<T> only looks at a handle
+// someone else owns (the wrappers FromHandle returns are of that type), so which of the
+// two an object is says whether the handle is deleted; nothing decides it at run time.
 #pragma once
 
 #include <windows.h>
@@ -17,23 +18,21 @@ public:
     CGdiObject(const CGdiObject&) = delete;
     CGdiObject& operator=(const CGdiObject&) = delete;
 
-    HGDIOBJ m_hObject = nullptr;
-
     HGDIOBJ GetSafeHandle() const { return m_hObject; }
     operator HGDIOBJ() const { return m_hObject; }
-    // Takes ownership of hObject; FALSE (and nothing held) for a null handle.
+    // Takes ownership of hObject in place of what was held; FALSE for a null handle.
     BOOL Attach(HGDIOBJ hObject);
     HGDIOBJ Detach();
     BOOL DeleteObject();
     int GetObject(int nCount, LPVOID lpObject) const;
 
-    static CGdiObject* FromHandle(HGDIOBJ hObject);
 
 protected:
-    bool m_bBorrowed = false;  // a FromHandle wrapper: never deletes m_hObject
-
     template <class T>
     static T* TemporaryFor(HGDIOBJ hObject);
+
+private:
+    HGDIOBJ m_hObject = nullptr;
 };
 
 class CFont : public CGdiObject
@@ -41,7 +40,7 @@ class CFont : public CGdiObject
 public:
     BOOL CreateFontIndirect(const LOGFONTW* lpLogFont);
     int GetLogFont(LOGFONTW* pLogFont) const;
-    operator HFONT() const { return static_cast<HFONT>(m_hObject); }
+    operator HFONT() const { return static_cast<HFONT>(GetSafeHandle()); }
     static CFont* FromHandle(HFONT hFont);
 };
 
@@ -52,7 +51,7 @@ public:
     BOOL LoadBitmap(UINT nIDResource);
     BOOL CreateCompatibleBitmap(CDC* pDC, int nWidth, int nHeight);
     int GetBitmap(BITMAP* pBitMap) const;
-    operator HBITMAP() const { return static_cast<HBITMAP>(m_hObject); }
+    operator HBITMAP() const { return static_cast<HBITMAP>(GetSafeHandle()); }
     static CBitmap* FromHandle(HBITMAP hBitmap);
 };
 
@@ -62,7 +61,7 @@ public:
     CBrush() = default;
     explicit CBrush(COLORREF crColor);
     BOOL CreateSolidBrush(COLORREF crColor);
-    operator HBRUSH() const { return static_cast<HBRUSH>(m_hObject); }
+    operator HBRUSH() const { return static_cast<HBRUSH>(GetSafeHandle()); }
     static CBrush* FromHandle(HBRUSH hBrush);
 };
 
@@ -70,6 +69,16 @@ class CPen : public CGdiObject
 {
 public:
     BOOL CreatePen(int nPenStyle, int nWidth, COLORREF crColor);
-    operator HPEN() const { return static_cast<HPEN>(m_hObject); }
+    operator HPEN() const { return static_cast<HPEN>(GetSafeHandle()); }
     static CPen* FromHandle(HPEN hPen);
+};
+
+// A view of a GDI object someone else owns, with the interface of TObject: it gives the
+// handle up when it goes instead of deleting it.
+template <class TObject>
+class CBorrowedGdiObject final : public TObject
+{
+public:
+    explicit CBorrowedGdiObject(HGDIOBJ hObject) { this->Attach(hObject); }
+    ~CBorrowedGdiObject() override { this->Detach(); }
 };

@@ -1,11 +1,10 @@
 #include "framework/Menu.h"
 
-#include <mutex>
-#include <unordered_map>
 #include <vector>
 
 #include "framework/TempObjects.h"
 #include "framework/WinApp.h"
+#include "framework/WindowThreadMap.h"
 #include "framework/Wnd.h"
 
 namespace {
@@ -14,24 +13,18 @@ namespace {
 // inserted into itself) from recursing for ever.
 constexpr int kMaxMenuDepth = 16;
 
-std::mutex& MenuMapLock()
+// Owner-drawn menu items are measured and drawn on the window thread, so the map is that
+// thread's and has no lock (see WindowThreadMap.h).
+CWindowThreadMap<HMENU, CMenu>& PermanentMenus()
 {
-    static std::mutex* lock = new std::mutex;
-    return *lock;
-}
-
-std::unordered_map<HMENU, CMenu*>& PermanentMenus()
-{
-    static auto* menus = new std::unordered_map<HMENU, CMenu*>;
+    static auto* menus = new CWindowThreadMap<HMENU, CMenu>;
     return *menus;
 }
 
 std::vector<CMenu*> SnapshotPermanentMenus()
 {
-    std::lock_guard<std::mutex> guard(MenuMapLock());
     std::vector<CMenu*> menus;
-    for (const auto& entry : PermanentMenus())
-        menus.push_back(entry.second);
+    PermanentMenus().ForEach([&](CMenu* pMenu) { menus.push_back(pMenu); });
     return menus;
 }
 
@@ -80,8 +73,7 @@ bool HoldsPopup(HMENU hMenu, HMENU hPopup, int nDepth)
 
 CMenu::~CMenu()
 {
-    if (!m_bBorrowed)
-        DestroyMenu();
+    DestroyMenu();
 }
 
 CMenu* CMenu::FromHandle(HMENU hMenu)
@@ -91,18 +83,13 @@ CMenu* CMenu::FromHandle(HMENU hMenu)
     if (CMenu* pMenu = FromHandlePermanent(hMenu))
         return pMenu;
     return CTempObjects<CMenu, HMENU>::Get(hMenu, [](HMENU h) {
-        std::unique_ptr<CMenu> wrapper(new CMenu);
-        wrapper->m_hMenu = h;
-        wrapper->m_bBorrowed = true;
-        return wrapper;
+        return std::unique_ptr<CMenu>(new CBorrowedMenu(h));
     });
 }
 
 CMenu* CMenu::FromHandlePermanent(HMENU hMenu)
 {
-    std::lock_guard<std::mutex> guard(MenuMapLock());
-    auto found = PermanentMenus().find(hMenu);
-    return found == PermanentMenus().end() ? nullptr : found->second;
+    return PermanentMenus().Find(hMenu);
 }
 
 CMenu* CMenu::FindPermanentMenuWithItem(UINT nItemID)
@@ -139,13 +126,10 @@ CMenu* CMenu::FindPermanentMenuOwning(HMENU hMenu)
 
 BOOL CMenu::Attach(HMENU hNewMenu)
 {
-    if (!hNewMenu || m_hMenu || m_bBorrowed)
+    if (!hNewMenu || m_hMenu)
         return FALSE;
-    {
-        std::lock_guard<std::mutex> guard(MenuMapLock());
-        if (!PermanentMenus().emplace(hNewMenu, this).second)
-            return FALSE;  // another object owns it already
-    }
+    if (!PermanentMenus().Add(hNewMenu, this))
+        return FALSE;  // another object owns it already
     m_hMenu = hNewMenu;
     return TRUE;
 }
@@ -153,13 +137,8 @@ BOOL CMenu::Attach(HMENU hNewMenu)
 HMENU CMenu::Detach()
 {
     HMENU hMenu = m_hMenu;
-    if (hMenu && !m_bBorrowed)
-    {
-        std::lock_guard<std::mutex> guard(MenuMapLock());
-        auto found = PermanentMenus().find(hMenu);
-        if (found != PermanentMenus().end() && found->second == this)
-            PermanentMenus().erase(found);
-    }
+    if (hMenu)
+        PermanentMenus().Remove(hMenu, this);
     m_hMenu = nullptr;
     return hMenu;
 }
@@ -179,16 +158,6 @@ static BOOL AttachOrDestroy(CMenu& menu, HMENU hMenu)
 BOOL CMenu::CreateMenu() { return AttachOrDestroy(*this, ::CreateMenu()); }
 BOOL CMenu::CreatePopupMenu() { return AttachOrDestroy(*this, ::CreatePopupMenu()); }
 
-BOOL CMenu::LoadMenu(UINT nIDResource)
-{
-    return AttachOrDestroy(*this, ::LoadMenuW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nIDResource)));
-}
-
-BOOL CMenu::LoadMenu(LPCWSTR lpszResourceName)
-{
-    return AttachOrDestroy(*this, ::LoadMenuW(AfxGetResourceHandle(), lpszResourceName));
-}
-
 BOOL CMenu::DestroyMenu()
 {
     if (!m_hMenu)
@@ -201,17 +170,7 @@ BOOL CMenu::AppendMenu(UINT nFlags, UINT_PTR nIDNewItem, LPCWSTR lpszNewItem)
     return ::AppendMenuW(m_hMenu, nFlags, nIDNewItem, lpszNewItem);
 }
 
-BOOL CMenu::ModifyMenu(UINT nPosition, UINT nFlags, UINT_PTR nIDNewItem, LPCWSTR lpszNewItem)
-{
-    return ::ModifyMenuW(m_hMenu, nPosition, nFlags, nIDNewItem, lpszNewItem);
-}
-
 CMenu* CMenu::GetSubMenu(int nPos) const { return FromHandle(::GetSubMenu(m_hMenu, nPos)); }
-
-UINT CMenu::GetMenuItemCount() const
-{
-    return static_cast<UINT>(::GetMenuItemCount(m_hMenu));
-}
 
 BOOL CMenu::TrackPopupMenu(UINT nFlags, int x, int y, CWnd* pWnd, LPCRECT lpRect)
 {

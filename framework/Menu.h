@@ -1,7 +1,8 @@
 // CMenu: a menu handle with an owner.
 //
 // A CMenu holding a handle it created, loaded or attached is the permanent object of that
-// menu until DestroyMenu or Detach, and destroys the menu in its destructor. Owner-drawn
+// menu until DestroyMenu or Detach, and destroys the menu in its destructor. FromHandle
+// gives a CBorrowedMenu for a menu without one: it only looks and never destroys. Owner-drawn
 // items of a permanent menu are measured and drawn by its virtual MeasureItem/DrawItem:
 // the framework routes the owner window's WM_MEASUREITEM/WM_DRAWITEM for menu items there.
 #pragma once
@@ -37,20 +38,20 @@ public:
     HMENU Detach();
     BOOL CreateMenu();
     BOOL CreatePopupMenu();
-    BOOL LoadMenu(UINT nIDResource);  // from AfxGetResourceHandle()
-    BOOL LoadMenu(LPCWSTR lpszResourceName);
     BOOL DestroyMenu();
 
     BOOL AppendMenu(UINT nFlags, UINT_PTR nIDNewItem = 0, LPCWSTR lpszNewItem = nullptr);
-    BOOL ModifyMenu(UINT nPosition, UINT nFlags, UINT_PTR nIDNewItem = 0,
-                    LPCWSTR lpszNewItem = nullptr);
     CMenu* GetSubMenu(int nPos) const;
-    UINT GetMenuItemCount() const;
     BOOL TrackPopupMenu(UINT nFlags, int x, int y, CWnd* pWnd, LPCRECT lpRect = nullptr);
 
     virtual void MeasureItem(LPMEASUREITEMSTRUCT lpMeasureItemStruct);
     virtual void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct);
+};
 
-private:
-    bool m_bBorrowed = false;  // a FromHandle wrapper
+// A view of a menu that has no permanent object: it gives the handle up when it goes.
+class CBorrowedMenu final : public CMenu
+{
+public:
+    explicit CBorrowedMenu(HMENU hMenu) { m_hMenu = hMenu; }
+    ~CBorrowedMenu() override { Detach(); }
 };

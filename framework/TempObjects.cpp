@@ -10,7 +10,6 @@ void AfxDeleteTempObjects()
     CTempObjects<CWnd, HWND>::DeleteAll();
     CTempObjects<CDC, HDC>::DeleteAll();
     CTempObjects<CMenu, HMENU>::DeleteAll();
-    CTempObjects<CGdiObject, HGDIOBJ>::DeleteAll();
     CTempObjects<CFont, HGDIOBJ>::DeleteAll();
     CTempObjects<CBitmap, HGDIOBJ>::DeleteAll();
     CTempObjects<CBrush, HGDIOBJ>::DeleteAll();

@@ -1,52 +1,26 @@
 #include "framework/Wnd.h"
 
-#include <mutex>
-#include <unordered_map>
-
 #include "framework/Menu.h"
 #include "framework/TempObjects.h"
+#include "framework/WindowThreadMap.h"
 #include "framework/WndInternals.h"
 
 namespace {
 
 // ---- The HWND-to-object map ---------------------------------------------------------
-// Written only by the thread that owns the windows; read also by animation threads
-// (FromHandlePermanent), hence the lock.
+// It belongs to the window thread (see WindowThreadMap.h), hence no lock. It lives for the
+// whole process (never destroyed), so window objects with static storage can still look
+// themselves up while the program ends.
 
-// Both live for the whole process (never destroyed), so window objects with static
-// storage can still look themselves up while the program ends.
-std::mutex& MapLock()
+CWindowThreadMap<HWND, CWnd>& PermanentWindows()
 {
-    static std::mutex* lock = new std::mutex;
-    return *lock;
-}
-
-std::unordered_map<HWND, CWnd*>& PermanentWindows()
-{
-    static auto* windows = new std::unordered_map<HWND, CWnd*>;
+    static auto* windows = new CWindowThreadMap<HWND, CWnd>;
     return *windows;
 }
 
-CWnd* LookupPermanent(HWND hWnd)
-{
-    std::lock_guard<std::mutex> guard(MapLock());
-    auto found = PermanentWindows().find(hWnd);
-    return found == PermanentWindows().end() ? nullptr : found->second;
-}
-
-bool AddPermanent(HWND hWnd, CWnd* pWnd)
-{
-    std::lock_guard<std::mutex> guard(MapLock());
-    return PermanentWindows().emplace(hWnd, pWnd).second;
-}
-
-void RemovePermanent(HWND hWnd, CWnd* pWnd)
-{
-    std::lock_guard<std::mutex> guard(MapLock());
-    auto found = PermanentWindows().find(hWnd);
-    if (found != PermanentWindows().end() && found->second == pWnd)
-        PermanentWindows().erase(found);
-}
+CWnd* LookupPermanent(HWND hWnd) { return PermanentWindows().Find(hWnd); }
+bool AddPermanent(HWND hWnd, CWnd* pWnd) { return PermanentWindows().Add(hWnd, pWnd); }
+void RemovePermanent(HWND hWnd, CWnd* pWnd) { PermanentWindows().Remove(hWnd, pWnd); }
 
 // The window's own procedure is also kept as a window property, so a message that
 // arrives after the object has let go (or before it took over) still reaches it.
@@ -565,7 +539,7 @@ void CWnd::UpdateWindow() { ::UpdateWindow(m_hWnd); }
 
 void CWnd::SetFont(CFont* pFont, BOOL bRedraw)
 {
-    ::SendMessageW(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(pFont ? pFont->m_hObject : nullptr),
+    ::SendMessageW(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(pFont ? pFont->GetSafeHandle() : nullptr),
                    bRedraw);
 }
 

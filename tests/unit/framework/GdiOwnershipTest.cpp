@@ -10,8 +10,8 @@ TEST(GdiOwnership, OwnedObjects_AreDeletedWithTheirWrapper)
         CBitmap bitmap;
         ASSERT_TRUE(bitmap.CreateCompatibleBitmap(nullptr, 4, 4));
         CBrush brush(RGB(1, 2, 3));
-        hBitmap = bitmap.m_hObject;
-        hBrush = brush.m_hObject;
+        hBitmap = bitmap.GetSafeHandle();
+        hBrush = brush.GetSafeHandle();
         EXPECT_EQ(static_cast<DWORD>(OBJ_BITMAP), ::GetObjectType(hBitmap));
     }
     EXPECT_EQ(0u, ::GetObjectType(hBitmap));
@@ -24,9 +24,9 @@ TEST(GdiOwnership, FromHandleWrappers_OnlyBorrow)
     CBrush* pBorrowed = CBrush::FromHandle(owner);
     ASSERT_NE(nullptr, pBorrowed);
     EXPECT_NE(&owner, pBorrowed);
-    EXPECT_EQ(owner.m_hObject, pBorrowed->m_hObject);
+    EXPECT_EQ(owner.GetSafeHandle(), pBorrowed->GetSafeHandle());
     AfxDeleteTempObjects();
-    EXPECT_EQ(static_cast<DWORD>(OBJ_BRUSH), ::GetObjectType(owner.m_hObject));
+    EXPECT_EQ(static_cast<DWORD>(OBJ_BRUSH), ::GetObjectType(owner.GetSafeHandle()));
 }
 
 TEST(GdiOwnership, DetachAndAttach_MoveOwnership)
@@ -50,10 +50,10 @@ TEST(GdiOwnership, SelectObject_ReturnsThePreviousObject)
     ASSERT_TRUE(bitmap.CreateCompatibleBitmap(&memDC, 8, 8));
     CBitmap* pPrevious = memDC.SelectObject(&bitmap);
     ASSERT_NE(nullptr, pPrevious);
-    EXPECT_NE(bitmap.m_hObject, pPrevious->m_hObject);
+    EXPECT_NE(bitmap.GetSafeHandle(), pPrevious->GetSafeHandle());
     CBitmap* pSelected = memDC.SelectObject(pPrevious);
     ASSERT_NE(nullptr, pSelected);
-    EXPECT_EQ(bitmap.m_hObject, pSelected->m_hObject);
+    EXPECT_EQ(bitmap.GetSafeHandle(), pSelected->GetSafeHandle());
 
     BITMAP info = {};
     EXPECT_EQ(static_cast<int>(sizeof(BITMAP)), bitmap.GetBitmap(&info));
@@ -91,4 +91,52 @@ TEST(MenuOwnership, MenuIsDestroyedWithItsObjectUnlessDetached)
     EXPECT_TRUE(::IsMenu(hKept));
     EXPECT_EQ(nullptr, CMenu::FromHandlePermanent(hKept));
     ::DestroyMenu(hKept);
+}
+
+// A borrowed wrapper is a type of its own, so a function handed a raw handle can wrap it
+// for a scope without the temporaries, and the owner still has it afterwards.
+TEST(GdiOwnership, BorrowedWrappers_GiveTheirHandleBack)
+{
+    CDC memDC;
+    ASSERT_TRUE(memDC.CreateCompatibleDC(nullptr));
+    CBrush brush(RGB(7, 8, 9));
+    {
+        CBorrowedDC view(memDC.m_hDC);
+        CBorrowedGdiObject<CBrush> brushView(brush.GetSafeHandle());
+        EXPECT_EQ(memDC.m_hDC, view.m_hDC);
+        EXPECT_EQ(brush.GetSafeHandle(), static_cast<HGDIOBJ>(static_cast<HBRUSH>(brushView)));
+    }
+    EXPECT_EQ(static_cast<DWORD>(OBJ_MEMDC), ::GetObjectType(memDC.m_hDC));
+    EXPECT_EQ(static_cast<DWORD>(OBJ_BRUSH), ::GetObjectType(brush.GetSafeHandle()));
+}
+
+// A DC object holds one DC: attaching another over it would either drop the first one
+// or, for a window DC, delete what ReleaseDC must give back.
+TEST(GdiOwnership, DCHoldingADC_RefusesAnother)
+{
+    CDC first;
+    ASSERT_TRUE(first.CreateCompatibleDC(nullptr));
+    HDC hSecond = ::CreateCompatibleDC(nullptr);
+    ASSERT_NE(nullptr, hSecond);
+    EXPECT_FALSE(first.Attach(hSecond));
+    CClientDC screen(nullptr);
+    ASSERT_NE(nullptr, screen.m_hDC);
+    EXPECT_FALSE(screen.Attach(hSecond));
+    EXPECT_EQ(static_cast<DWORD>(OBJ_MEMDC), ::GetObjectType(hSecond));
+    ::DeleteDC(hSecond);
+}
+
+// The temporary wrapper of a menu never becomes its owner: once the temporaries are gone,
+// the menu is still there and still has no permanent object.
+TEST(MenuOwnership, TemporaryWrapper_LeavesTheMenuAlone)
+{
+    HMENU hMenu = ::CreatePopupMenu();
+    ASSERT_NE(nullptr, hMenu);
+    CMenu* pTemporary = CMenu::FromHandle(hMenu);
+    ASSERT_NE(nullptr, pTemporary);
+    EXPECT_FALSE(pTemporary->Attach(hMenu));
+    EXPECT_EQ(nullptr, CMenu::FromHandlePermanent(hMenu));
+    AfxDeleteTempObjects();
+    EXPECT_TRUE(::IsMenu(hMenu));
+    ::DestroyMenu(hMenu);
 }

@@ -144,16 +144,28 @@ TEST_F(MessageMapTest, ThrowingHandler_DoesNotUnwindIntoTheSystem)
     EXPECT_EQ(3, m_dlg.SendMessage(WM_TEST_SUM, 1, 2));
 }
 
-TEST_F(MessageMapTest, PermanentMap_IsReadableFromAnotherThread)
+// The window and menu maps have no lock because they belong to the window thread; another
+// thread finds nothing in them and cannot enter anything, so none can read them half-changed.
+TEST_F(MessageMapTest, PermanentMaps_BelongToTheWindowThread)
 {
-    CWnd* pSeen = nullptr;
-    CWnd* pUnknown = reinterpret_cast<CWnd*>(1);
-    std::thread reader([&] {
+    CMenu menu;
+    ASSERT_TRUE(menu.CreatePopupMenu());
+    CWnd* pSeen = reinterpret_cast<CWnd*>(1);
+    CMenu* pMenuSeen = reinterpret_cast<CMenu*>(1);
+    BOOL bAttached = TRUE;
+    HWND hOther = ::GetDesktopWindow();
+    std::thread worker([&] {
         pSeen = CWnd::FromHandlePermanent(m_dlg.m_hWnd);
-        pUnknown = CWnd::FromHandlePermanent(::GetDesktopWindow());
+        pMenuSeen = CMenu::FromHandlePermanent(menu);
+        CWnd other;
+        bAttached = other.Attach(hOther);
+        other.Detach();
     });
-    reader.join();
-    EXPECT_EQ(&m_dlg, pSeen);
-    EXPECT_EQ(nullptr, pUnknown);
+    worker.join();
+    EXPECT_EQ(nullptr, pSeen);
+    EXPECT_EQ(nullptr, pMenuSeen);
+    EXPECT_FALSE(bAttached);
+    EXPECT_EQ(&m_dlg, CWnd::FromHandlePermanent(m_dlg.m_hWnd));
+    EXPECT_EQ(&menu, CMenu::FromHandlePermanent(menu));
 }
 
