@@ -48,12 +48,12 @@ protected:
 
 private:
     using ImagePtr = std::unique_ptr<CGdiPlusBitmapResource>;
-    static Gdiplus::Bitmap* BitmapOf(const ImagePtr& image) { return image ? image->m_pBitmap : nullptr; }
+    static Gdiplus::Bitmap* BitmapOf(const ImagePtr& image) { return image ? image->Bitmap() : nullptr; }
     void LoadImageInto(ImagePtr& slot, UINT nResourceId);
     void CaptureBackground(int width, int height);
-    void ComposeFaces(CDC& scratch, Gdiplus::Graphics& graphics, int width, int height);
+    void ComposeFaces(HDC hScratch, Gdiplus::Graphics& graphics, int width, int height);
     template <typename DrawImage>
-    void ComposeFace(CBitmapDC& face, CDC& scratch, Gdiplus::Graphics& graphics, int width, int height,
+    void ComposeFace(CBitmapDC& face, HDC hScratch, Gdiplus::Graphics& graphics, int width, int height,
                      DrawImage drawImage);
     CBitmapDC& FaceFor(ButtonFace face);
 

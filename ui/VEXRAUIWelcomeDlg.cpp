@@ -378,12 +378,10 @@ void CVEXRAUIWelcomeDlg::FitEditionText()
     CClientDC dc(pEdition);
     const auto wrappedHeightAt = [&](long lfHeight) {
         logFont.lfHeight = lfHeight;
-        CFont font;
-        font.CreateFontIndirect(&logFont);
-        CFont* pOldFont = dc.SelectObject(&font);
+        const CGdiHandle<HFONT> font(::CreateFontIndirectW(&logFont));
+        const CGdiSelection selection(dc.GetSafeHdc(), font.Get());
         CRect bounds(0, 0, client.Width(), 0);
         dc.DrawText(strText, &bounds, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
-        dc.SelectObject(pOldFont);
         return bounds.Height();
     };
     const long lfHeight = ChooseFittingFontHeight(kEditionFontHeights, kEditionFontHeightCount,
@@ -391,17 +389,15 @@ void CVEXRAUIWelcomeDlg::FitEditionText()
     if (lfHeight == bodyHeight)
     {
         pEdition->SetFont(&m_fontBody, TRUE);
-        m_fontEditionFitted.DeleteObject();
+        m_fontEditionFitted.Reset();
     }
     else
     {
         // The control lets go of the old fitted font before that is deleted.
         logFont.lfHeight = lfHeight;
-        CFont fitted;
-        fitted.CreateFontIndirect(&logFont);
-        pEdition->SetFont(&fitted, TRUE);
-        m_fontEditionFitted.DeleteObject();
-        m_fontEditionFitted.Attach(fitted.Detach());
+        CGdiHandle<HFONT> fitted(::CreateFontIndirectW(&logFont));
+        ::SendMessageW(pEdition->GetSafeHwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(fitted.Get()), TRUE);
+        m_fontEditionFitted = std::move(fitted);
     }
     // The text is transparent: the skin under it is painted again with it.
     CDialogMonitorView(m_hWnd).InvalidateControlArea(IDC_SYSTEM_EDITION_VALUE);

@@ -96,11 +96,7 @@ size_t FramesInResource(UINT id)
     GifHeader header;
     if (!ReadGifHeader(data, size, header))
         return 0;
-    CGifWalker walker(data, size, header.globalTableSize);
-    size_t frames = 0;
-    while (walker.SkipFrame())
-        ++frames;
-    return frames;
+    return CountGifFrames(data, size, header.globalTableSize);
 }
 
 } // namespace
