@@ -201,6 +201,10 @@ BOOL CPictureBoxEx::RenderPicture(IPicture* pPicture, HDC hDC, int x, int y, int
 
 BOOL CPictureBoxEx::Play()
 {
+    // Without its window, invalidating it would mean invalidating every top-level window,
+    // on every frame of the animation.
+    if (!m_hWnd || !::IsWindow(m_hWnd))
+        return FALSE;
     if (!m_bPrepared)
         return FALSE;
     if (m_bIsGif && m_frames.size() > 1) {

@@ -32,7 +32,7 @@ public:
     // Reads nSize bytes of the movable block; the caller keeps the block.
     BOOL LoadFromBuffer(HGLOBAL hBuffer, DWORD nSize);
     // TRUE only when a still picture was rendered; an animation starts its thread and
-    // gives FALSE.
+    // gives FALSE. Without a window nothing starts and nothing is drawn.
     BOOL Play();
     void StopAnimation();
     void ReleasePicture();

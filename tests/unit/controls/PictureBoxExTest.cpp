@@ -191,3 +191,27 @@ TEST_F(PictureBoxTest, Animation_DrawsFramesAtTheirPlace_AndClearsAtWrapAround)
     EXPECT_TRUE(picture.Play());
     EXPECT_EQ(PixelNow(1, 1), TableColour(3));
 }
+
+TEST_F(PictureBoxTest, Play_AfterItsWindowIsGone_StartsNoThreadAndDrawsNothing)
+{
+    const CGifBytes animation = CGifBytes().Header(16, 16, 2)
+                                    .Control(5, 1).Image(0, 0, 16, 16, 0)
+                                    .Control(5, 2).Image(4, 4, 4, 4, 1)
+                                    .Trailer();
+    CGlobalBytes animationBytes(animation.Bytes());
+    CPictureBoxEx& picture = m_dialog.m_picture;
+    ASSERT_TRUE(picture.LoadFromBuffer(animationBytes.Handle(), animationBytes.Size()));
+    m_dialog.DestroyWindow();
+    EXPECT_FALSE(picture.Play());
+    EXPECT_FALSE(picture.IsAnimating()) << "a thread without a window would invalidate every window";
+}
+
+TEST_F(PictureBoxTest, Play_StillPictureAfterItsWindowIsGone_IsRefused)
+{
+    const CGifBytes still = CGifBytes().Header(4, 4, 2).Image(0, 0, 4, 4, 3).Trailer();
+    CGlobalBytes stillBytes(still.Bytes());
+    CPictureBoxEx& picture = m_dialog.m_picture;
+    ASSERT_TRUE(picture.LoadFromBuffer(stillBytes.Handle(), stillBytes.Size()));
+    m_dialog.DestroyWindow();
+    EXPECT_FALSE(picture.Play());
+}
