@@ -1,5 +1,6 @@
 #include "ui/VEXRAUIWelcomeDlg.h"
 
+#include "controls/SkinRepaint.h"
 #include "engine/PriorityGate.h"
 #include "engine/VEXRAUIDlg.h"
 #include "monitor/PerformanceTexts.h"
@@ -514,11 +515,7 @@ void CVEXRAUIWelcomeDlg::UpdateEngineStatusText()
     if (strText == kEngineStatusText)
         return;
     pStatus->SetWindowText(kEngineStatusText);
-    // The label is transparent: the skin under it must be painted again.
-    CRect rect;
-    pStatus->GetWindowRect(&rect);
-    ScreenToClient(&rect);
-    InvalidateRect(&rect, TRUE);
+    RepaintSkinUnder(m_hWnd, pStatus->GetSafeHwnd());
 }
 
 void CVEXRAUIWelcomeDlg::AddTrayIcon()
