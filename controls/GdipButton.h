@@ -25,14 +25,15 @@ public:
     // The face a state shows; empty until the button was first painted.
     const CBitmapDC& GetFace(ButtonFace face) const;
 
-    BOOL m_bHasAlternate = FALSE;
-    BOOL m_bHasHover = FALSE;
-    BOOL m_bHasDisabled = FALSE;
-    BOOL m_bFacesBuilt = FALSE;
-    BOOL m_bDisabledLook = FALSE; // written by the owner, who then invalidates the button
-    BOOL m_bHovering = FALSE;
-    BOOL m_bTracking = FALSE;
-    int m_nAlternateState = 0;    // written by the owner: non-zero selects the alternate set
+    // Set by the owner, who then invalidates the button: non-zero selects the alternate set.
+    void SetAlternateState(int nState) { m_nAlternateState = nState; }
+    int AlternateState() const { return m_nAlternateState; }
+    // Set by the owner, who then invalidates the button.
+    void SetDisabledLook(BOOL bDisabledLook) { m_bDisabledLook = bDisabledLook; }
+    BOOL IsDisabledLook() const { return m_bDisabledLook; }
+    BOOL AreFacesBuilt() const { return m_bFacesBuilt; }
+    BOOL IsHovering() const { return m_bHovering; }
+    BOOL IsTrackingMouse() const { return m_bTracking; }
 
 protected:
     void PreSubclassWindow() override;
@@ -67,4 +68,13 @@ private:
     CBitmapDC m_dcAltNormal, m_dcAltPressed, m_dcAltHover;
     CBitmapDC m_dcDisabled;
     CBitmapDC* m_pCurrentFace = nullptr;
+
+    BOOL m_bHasAlternate = FALSE;
+    BOOL m_bHasHover = FALSE;
+    BOOL m_bHasDisabled = FALSE;
+    BOOL m_bFacesBuilt = FALSE;
+    BOOL m_bDisabledLook = FALSE;
+    BOOL m_bHovering = FALSE;
+    BOOL m_bTracking = FALSE;
+    int m_nAlternateState = 0;
 };

@@ -332,8 +332,8 @@ void CVEXRAUIWelcomeDlg::SetTabSelected(int nId, bool bSelected)
         return;
     // The selected tab shows its selected face in every state, so hovering and pressing
     // it change nothing on screen.
-    pTab->m_nAlternateState = bSelected ? 2 : 0;
-    pTab->m_bDisabledLook = bSelected ? TRUE : FALSE;
+    pTab->SetAlternateState(bSelected ? 2 : 0);
+    pTab->SetDisabledLook(bSelected ? TRUE : FALSE);
     pTab->InvalidateRect(nullptr, TRUE);
 }
 

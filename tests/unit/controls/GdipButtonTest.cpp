@@ -197,7 +197,7 @@ TEST_F(GdipButtonTest, FirstPaint_ComposesFacesFromPngsOverTheParentsPixels)
     ASSERT_TRUE(dialog.CreateIndirect(dialogTemplate.Get(), nullptr));
     dialog.ShowWindow(SW_SHOW);
     dialog.UpdateWindow();
-    ASSERT_TRUE(controls_test::PumpUntil([&] { return dialog.m_button.m_bFacesBuilt != FALSE; }))
+    ASSERT_TRUE(controls_test::PumpUntil([&] { return dialog.m_button.AreFacesBuilt() != FALSE; }))
         << "the first paint composes the faces";
     EXPECT_TRUE(dialog.m_button.GetStyle() & BS_OWNERDRAW);
 
@@ -245,7 +245,7 @@ TEST_F(GdipButtonTest, DrawItem_CopiesTheFaceTheStateSelects_AndHoverFollowsTheM
     ASSERT_TRUE(dialog.CreateIndirect(dialogTemplate.Get(), nullptr));
     dialog.ShowWindow(SW_SHOW);
     dialog.UpdateWindow();
-    ASSERT_TRUE(controls_test::PumpUntil([&] { return dialog.m_button.m_bFacesBuilt != FALSE; }));
+    ASSERT_TRUE(controls_test::PumpUntil([&] { return dialog.m_button.AreFacesBuilt() != FALSE; }));
     CTestButton& button = dialog.m_button;
 
     auto drawnAs = [&](UINT itemState, ButtonFace face) {
@@ -264,21 +264,21 @@ TEST_F(GdipButtonTest, DrawItem_CopiesTheFaceTheStateSelects_AndHoverFollowsTheM
     };
 
     EXPECT_TRUE(drawnAs(0, ButtonFace::Normal));
-    button.m_nAlternateState = 2;
+    button.SetAlternateState(2);
     EXPECT_TRUE(drawnAs(ODS_SELECTED, ButtonFace::AltPressed));
     EXPECT_TRUE(drawnAs(0, ButtonFace::AltNormal));
-    button.m_nAlternateState = 0;
+    button.SetAlternateState(0);
 
     button.SendMessage(WM_MOUSEHOVER, 0, MAKELPARAM(3, 3));
-    EXPECT_TRUE(button.m_bHovering);
+    EXPECT_TRUE(button.IsHovering());
     EXPECT_TRUE(drawnAs(0, ButtonFace::Hover));
-    button.m_bDisabledLook = TRUE;
+    button.SetDisabledLook(TRUE);
     EXPECT_TRUE(drawnAs(ODS_SELECTED, ButtonFace::Disabled)) << "disabled look even under the mouse, pressed";
-    button.m_bDisabledLook = FALSE;
+    button.SetDisabledLook(FALSE);
 
     button.SendMessage(WM_MOUSELEAVE);
-    EXPECT_FALSE(button.m_bHovering);
-    EXPECT_FALSE(button.m_bTracking);
+    EXPECT_FALSE(button.IsHovering());
+    EXPECT_FALSE(button.IsTrackingMouse());
     EXPECT_TRUE(drawnAs(0, ButtonFace::Normal));
     // The normal and hover faces differ somewhere, or the checks above would prove nothing.
     bool differ = false;
