@@ -45,9 +45,8 @@ public:
     // animation thread draws under.
     void CopyPicture(CDC* pTarget);
 
-    CSize m_sizePicture;
-    COLORREF m_clrBackground = RGB(255, 255, 255);
-    std::atomic<int> m_nCurrentFrame{0}; // advanced by the animation thread
+    // The frame showing now; the animation thread advances it.
+    int GetCurrentFrame() const { return m_nCurrentFrame; }
 
 protected:
     void OnPaint();
@@ -65,6 +64,10 @@ private:
     static BOOL RenderPicture(IPicture* pPicture, HDC hDC, int x, int y, int width, int height);
     static DWORD WINAPI AnimationThread(LPVOID pParam);
 
+    // Read by the animation thread while it runs; written only while it does not.
+    CSize m_sizePicture;
+    COLORREF m_clrBackground = RGB(255, 255, 255);
+    std::atomic<int> m_nCurrentFrame{0}; // advanced by the animation thread
     uint32_t m_nGlobalTableSize = 0;
     BOOL m_bIsGif = FALSE;
     std::atomic<bool> m_bStopRequested{false};

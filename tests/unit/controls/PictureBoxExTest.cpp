@@ -114,11 +114,11 @@ TEST_F(PictureBoxTest, LoadFromResource_WelcomeAnimation_DecodesEveryFrameAndTak
 
     EXPECT_FALSE(picture.Play()) << "an animation reports no still picture";
     EXPECT_TRUE(picture.IsAnimating());
-    EXPECT_TRUE(PumpUntil([&] { return picture.m_nCurrentFrame >= 2; })) << "the frames advance";
+    EXPECT_TRUE(PumpUntil([&] { return picture.GetCurrentFrame() >= 2; })) << "the frames advance";
     picture.StopAnimation();
     EXPECT_FALSE(picture.IsAnimating());
-    const int stoppedAt = picture.m_nCurrentFrame;
-    EXPECT_FALSE(PumpUntil([&] { return picture.m_nCurrentFrame != stoppedAt; }, 300)) << "stopped means stopped";
+    const int stoppedAt = picture.GetCurrentFrame();
+    EXPECT_FALSE(PumpUntil([&] { return picture.GetCurrentFrame() != stoppedAt; }, 300)) << "stopped means stopped";
 }
 
 TEST_F(PictureBoxTest, OneFrameGif_IsStillAtTheLogicalScreenSize)
