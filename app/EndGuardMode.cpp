@@ -3,35 +3,18 @@
 #include "engine/PriorityControl.h"
 #include "engine/PriorityGate.h"
 #include "engine/Win32ProcessSystem.h"
+#include "framework/Handle.h"
 
 #include <tlhelp32.h>
 
 namespace
 {
-// A Toolhelp snapshot, whose failure value is INVALID_HANDLE_VALUE.
-class CSnapshot
-{
-public:
-    CSnapshot() : m_handle(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0)) {}
-    ~CSnapshot()
-    {
-        if (m_handle != INVALID_HANDLE_VALUE)
-            ::CloseHandle(m_handle);
-    }
-    CSnapshot(const CSnapshot&) = delete;
-    CSnapshot& operator=(const CSnapshot&) = delete;
-
-    HANDLE Get() const { return m_handle; }
-
-private:
-    HANDLE m_handle;
-};
-
 // The id of the process that started this one; 0 when it cannot be found.
 DWORD ParentProcessId()
 {
-    CSnapshot snapshot;
-    if (snapshot.Get() == INVALID_HANDLE_VALUE)
+    // A Toolhelp snapshot fails with INVALID_HANDLE_VALUE, not NULL.
+    CFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot)
         return 0;
     const DWORD self = ::GetCurrentProcessId();
     PROCESSENTRY32W entry = {};

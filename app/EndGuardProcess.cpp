@@ -12,7 +12,7 @@ constexpr DWORD kStandDownWaitMs = 2000;
 
 // A handle of this process that a child inherits and can wait on. A process id would
 // not do: once the program is gone its id can be given to another process.
-bool DuplicateInheritableSelf(CScopedHandle& handle)
+bool DuplicateInheritableSelf(CKernelHandle& handle)
 {
     return ::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentProcess(), ::GetCurrentProcess(),
                              handle.Receive(), SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION,
@@ -28,7 +28,7 @@ bool CEndGuardProcess::Start()
     const DWORD nLength = ::GetModuleFileNameW(nullptr, szPath, MAX_PATH);
     if (nLength == 0 || nLength >= MAX_PATH)
         return false;
-    CScopedHandle inheritable;
+    CKernelHandle inheritable;
     if (!DuplicateInheritableSelf(inheritable))
         return false;
 
@@ -50,8 +50,8 @@ bool CEndGuardProcess::Start()
     if (!::CreateProcessW(szPath, writable.data(), nullptr, nullptr, TRUE,
                           REALTIME_PRIORITY_CLASS, nullptr, nullptr, &startup, &info))
         return false;
-    ::CloseHandle(info.hThread);
-    *m_process.Receive() = info.hProcess;
+    CKernelHandle unusedThread(info.hThread);  // the guard is watched by its process alone
+    m_process.Reset(info.hProcess);
     m_dwProcessId = info.dwProcessId;
     return true;
 }
@@ -66,6 +66,6 @@ void CEndGuardProcess::StandDown()
     // wake to find the program ended and restore after all.
     ::TerminateProcess(m_process.Get(), END_GUARD_STOOD_DOWN_EXIT_CODE);
     ::WaitForSingleObject(m_process.Get(), kStandDownWaitMs);
-    m_process.Close();
+    m_process.Reset();
     m_dwProcessId = 0;
 }

@@ -2,7 +2,7 @@
 // inherits a handle of this process, and ends that copy again at the orderly end.
 #pragma once
 
-#include "engine/ScopedHandle.h"
+#include "framework/Handle.h"
 #include "ui/EndGuard.h"
 
 // The exit code of a guard that the program's orderly end ended; a guard that ends by
@@ -25,6 +25,6 @@ public:
     void StandDown() override;
 
 private:
-    CScopedHandle m_process;
+    CKernelHandle m_process;
     DWORD m_dwProcessId = 0;
 };

@@ -1,5 +1,7 @@
 #include "app/StartupChecks.h"
 
+#include "framework/Handle.h"
+
 namespace
 {
 // GetUserNameW's buffer for the mutex name; a longer name makes the call fail.
@@ -39,10 +41,10 @@ void CWin32StartupSystem::ReleaseInstanceMutex(HANDLE hMutex)
 {
     // Created owned and then waited on, the mutex is owned more than once; each ownership
     // needs its own release, or a handle still open elsewhere keeps it held by us.
-    while (::ReleaseMutex(hMutex))
+    const CKernelHandle mutex(hMutex);
+    while (::ReleaseMutex(mutex.Get()))
     {
     }
-    ::CloseHandle(hMutex);
 }
 
 BOOL IsUserAdministrator(IStartupSystem& system)

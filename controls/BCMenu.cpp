@@ -1,5 +1,7 @@
 #include "controls/BCMenu.h"
 
+#include "framework/Handle.h"
+
 #include <algorithm>
 
 namespace {
@@ -11,44 +13,6 @@ constexpr int kAcceleratorInset = 8;
 constexpr int kExtraItemWidth = 83;
 constexpr int kMinItemHeight = 19;
 constexpr int kMinSeparatorHeight = 9;
-
-// Owns a GDI object and deletes it.
-class CGdiHandle
-{
-public:
-    explicit CGdiHandle(HGDIOBJ handle) : m_handle(handle) {}
-    ~CGdiHandle()
-    {
-        if (m_handle)
-            DeleteObject(m_handle);
-    }
-    CGdiHandle(const CGdiHandle&) = delete;
-    CGdiHandle& operator=(const CGdiHandle&) = delete;
-    HGDIOBJ Get() const { return m_handle; }
-
-private:
-    HGDIOBJ m_handle;
-};
-
-// Selects an object into a DC and puts the previous one back.
-class CSelection
-{
-public:
-    CSelection(HDC hDC, HGDIOBJ object) : m_hDC(hDC), m_previous(SelectObject(hDC, object)) {}
-    ~CSelection() { SelectObject(m_hDC, m_previous); }
-    CSelection(const CSelection&) = delete;
-    CSelection& operator=(const CSelection&) = delete;
-
-private:
-    HDC m_hDC;
-    HGDIOBJ m_previous;
-};
-
-void FillWith(HDC hDC, const RECT& rect, COLORREF colour)
-{
-    CGdiHandle brush(CreateSolidBrush(colour));
-    FillRect(hDC, &rect, static_cast<HBRUSH>(brush.Get()));
-}
 
 std::wstring ToWide(const std::u16string& text)
 {
@@ -189,7 +153,7 @@ void BCMenu::MeasureItem(LPMEASUREITEMSTRUCT lpMeasureItemStruct)
 
 void BCMenu::DrawSeparator(HDC hDC, RECT rect)
 {
-    FillWith(hDC, rect, kWhite);
+    FillRect(hDC, &rect, CBrush(kWhite));
     rect.top += (rect.bottom - rect.top) / 2;
     DrawEdge(hDC, &rect, EDGE_ETCHED, BF_TOP);
 }
@@ -221,12 +185,12 @@ void BCMenu::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct)
     const bool checked = (state & ODS_CHECKED) != 0;
     COLORREF textColour = GetSysColor(COLOR_MENUTEXT);
     if (!selected) {
-        FillWith(hDC, rect, kWhite);
+        FillRect(hDC, &rect, CBrush(kWhite));
     } else {
         RECT bar = rect;
         if (checked)
             bar.left += kCheckColumnWidth; // the check column keeps its own look
-        FillWith(hDC, bar, GetSysColor(COLOR_HIGHLIGHT));
+        FillRect(hDC, &bar, CBrush(GetSysColor(COLOR_HIGHLIGHT)));
         textColour = GetSysColor(COLOR_HIGHLIGHTTEXT);
     }
 
@@ -285,14 +249,15 @@ COLORREF BCMenu::LightenColor(double factor, COLORREF colour)
 void BCMenu::DrawCheckGlyph(HDC hDC, const CRect& box, BOOL bSelected, BOOL bRadio)
 {
     const COLORREF menu = GetSysColor(COLOR_MENU);
-    FillWith(hDC, box, bSelected ? menu : LightenColor(0.6, menu));
+    FillRect(hDC, &box, CBrush(bSelected ? menu : LightenColor(0.6, menu)));
 
     const COLORREF ink = GetSysColor(COLOR_MENUTEXT);
-    CGdiHandle pen(CreatePen(PS_SOLID, 1, ink));
-    CSelection penSelection(hDC, pen.Get());
+    CPen pen;
+    pen.CreatePen(PS_SOLID, 1, ink);
+    const CGdiSelection penSelection(hDC, static_cast<HPEN>(pen));
     if (bRadio) {
-        CGdiHandle brush(CreateSolidBrush(ink));
-        CSelection brushSelection(hDC, brush.Get());
+        const CBrush brush(ink);
+        const CGdiSelection brushSelection(hDC, static_cast<HBRUSH>(brush));
         const int left = box.left + 5, top = box.top + 4;
         Ellipse(hDC, left, top, left + 6, top + 6);
         return;

@@ -2,44 +2,50 @@
 // an animation's off-screen picture. Empty until Create.
 #pragma once
 
-#include "framework/Afx.h"
+#include <optional>
 
-class CBitmapDC : public CDC
+#include "framework/Afx.h"
+#include "framework/Handle.h"
+
+class CBitmapDC
 {
 public:
     CBitmapDC() = default;
-    ~CBitmapDC() override { Release(); }
     CBitmapDC(const CBitmapDC&) = delete;
     CBitmapDC& operator=(const CBitmapDC&) = delete;
 
-    // A DC compatible with `pLike` holding a bitmap of w x h compatible with `pLike`.
-    BOOL Create(CDC* pLike, int width, int height)
+    // A DC compatible with `hLike` holding a bitmap of w x h compatible with `hLike`.
+    BOOL Create(HDC hLike, int width, int height)
     {
         Release();
-        if (!CreateCompatibleDC(pLike))
+        m_dc.Reset(::CreateCompatibleDC(hLike));
+        if (!m_dc)
             return FALSE;
-        if (!m_bitmap.CreateCompatibleBitmap(pLike, width, height)) {
-            DeleteDC();
+        m_bitmap.Reset(::CreateCompatibleBitmap(hLike, width, height));
+        if (!m_bitmap)
+        {
+            m_dc.Reset();
             return FALSE;
         }
-        m_hOldBitmap = ::SelectObject(m_hDC, m_bitmap.GetSafeHandle());
+        m_selection.emplace(m_dc.Get(), m_bitmap.Get());
         return TRUE;
     }
 
-    bool Exists() const { return m_hDC != nullptr; }
+    bool Exists() const { return static_cast<bool>(m_dc); }
+    HDC GetSafeHdc() const { return m_dc.Get(); }
 
-    // Deselects and deletes the bitmap, then the DC.
+    // Deselects the bitmap, then deletes the DC and the bitmap.
     void Release()
     {
-        if (m_hDC && m_hOldBitmap)
-            ::SelectObject(m_hDC, m_hOldBitmap);
-        m_hOldBitmap = nullptr;
-        if (m_hDC)
-            DeleteDC();
-        m_bitmap.DeleteObject();
+        m_selection.reset();
+        m_dc.Reset();
+        m_bitmap.Reset();
     }
 
 private:
-    CBitmap m_bitmap;
-    HGDIOBJ m_hOldBitmap = nullptr; // restored before the DC goes
+    // Declared in this order so that the bitmap is deselected before the DC goes, and the
+    // DC is gone before the bitmap is deleted.
+    CGdiHandle<HBITMAP> m_bitmap;
+    COwned<CCreatedDCTraits> m_dc;
+    std::optional<CGdiSelection> m_selection;
 };

@@ -1,5 +1,7 @@
 #include "controls/BitmapDialog.h"
 
+#include "framework/Handle.h"
+
 BEGIN_MESSAGE_MAP(CBitmapDialog, CDialogEx)
     ON_WM_ERASEBKGND()
     ON_WM_LBUTTONDOWN()
@@ -48,17 +50,14 @@ BOOL CBitmapDialog::OnEraseBkgnd(CDC* pDC)
     CRect rcClient;
     GetClientRect(&rcClient);
 
-    CDC memDC;
-    memDC.CreateCompatibleDC(pDC);
-    CBitmap* pOldBitmap = memDC.SelectObject(m_pSkinBitmap.get());
+    const COwned<CCreatedDCTraits> memDC(::CreateCompatibleDC(pDC->GetSafeHdc()));
+    const CGdiSelection selection(memDC.Get(), m_pSkinBitmap->GetSafeHandle());
 
     BITMAP bm = {};
     m_pSkinBitmap->GetBitmap(&bm);
     // The skin always fills the client area exactly, scaled if its size differs.
-    pDC->StretchBlt(0, 0, rcClient.Width(), rcClient.Height(), &memDC, 0, 0, bm.bmWidth,
-                    bm.bmHeight, SRCCOPY);
-
-    memDC.SelectObject(pOldBitmap);
+    ::StretchBlt(pDC->GetSafeHdc(), 0, 0, rcClient.Width(), rcClient.Height(), memDC.Get(), 0, 0,
+                 bm.bmWidth, bm.bmHeight, SRCCOPY);
     return TRUE;
 }
 

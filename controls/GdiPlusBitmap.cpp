@@ -1,65 +1,26 @@
 #include "controls/GdiPlusBitmap.h"
 
-#include <cstring>
-
-namespace {
-
-// Releases a COM stream when it goes out of scope.
-struct CStreamRelease
-{
-    IStream* pStream = nullptr;
-    ~CStreamRelease()
-    {
-        if (pStream)
-            pStream->Release();
-    }
-};
-
-} // namespace
+#include "controls/ResourceBytes.h"
 
 void CGdiPlusBitmapResource::Empty()
 {
-    DeleteBitmap();
-    if (m_hBuffer) {
-        GlobalUnlock(m_hBuffer);
-        GlobalFree(m_hBuffer);
-        m_hBuffer = nullptr;
-    }
+    m_pBitmap.reset();
+    m_bufferLock.reset();
+    m_buffer.Reset();
 }
 
 BOOL CGdiPlusBitmapResource::Load(UINT nResourceId)
 {
     Empty();
-    HMODULE hModule = GetModuleHandleW(nullptr);
-    HRSRC hResource = FindResourceW(hModule, MAKEINTRESOURCEW(nResourceId), L"PNG");
-    if (!hResource)
+    DWORD nSize = 0;
+    m_buffer = CopyResourceBytes(GetModuleHandleW(nullptr), nResourceId, L"PNG", nSize);
+    if (!m_buffer)
         return FALSE;
-    const DWORD nSize = SizeofResource(hModule, hResource);
-    if (nSize == 0)
-        return FALSE;
-    HGLOBAL hLoaded = LoadResource(hModule, hResource);
-    const void* pBytes = hLoaded ? LockResource(hLoaded) : nullptr;
-    if (!pBytes)
-        return FALSE;
-    return LoadFromBytes(pBytes, nSize);
-}
+    m_bufferLock.emplace(m_buffer.Get());
 
-BOOL CGdiPlusBitmapResource::LoadFromBytes(const void* pBytes, DWORD nSize)
-{
-    m_hBuffer = GlobalAlloc(GMEM_MOVEABLE, nSize);
-    if (!m_hBuffer)
-        return FALSE;
-    void* pCopy = GlobalLock(m_hBuffer);
-    if (!pCopy) {
-        GlobalFree(m_hBuffer);
-        m_hBuffer = nullptr;
-        return FALSE;
-    }
-    std::memcpy(pCopy, pBytes, nSize);
-
-    CStreamRelease stream;
-    if (SUCCEEDED(CreateStreamOnHGlobal(m_hBuffer, FALSE, &stream.pStream)))
-        m_pBitmap = Gdiplus::Bitmap::FromStream(stream.pStream);
+    CComPtr<IStream> stream;
+    if (*m_bufferLock && SUCCEEDED(CreateStreamOnHGlobal(m_buffer.Get(), FALSE, stream.Receive())))
+        m_pBitmap.reset(Gdiplus::Bitmap::FromStream(stream.Get()));
     if (m_pBitmap && m_pBitmap->GetLastStatus() == Gdiplus::Ok)
         return TRUE;
 

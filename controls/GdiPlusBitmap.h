@@ -1,43 +1,37 @@
-// A GDI+ bitmap and the loader that builds one from a "PNG" resource of the executable.
-// GDI+ must be running (the application starts it) before either is used.
+// A GDI+ bitmap built from a "PNG" resource of the executable. GDI+ must be running (the
+// application starts it) before it is used.
 #pragma once
 
 #include <windows.h>
 #include <objidl.h>
 #include <gdiplus.h>
 
-class CGdiPlusBitmap
-{
-public:
-    CGdiPlusBitmap() = default;
-    CGdiPlusBitmap(const CGdiPlusBitmap&) = delete;
-    CGdiPlusBitmap& operator=(const CGdiPlusBitmap&) = delete;
-    virtual ~CGdiPlusBitmap() { DeleteBitmap(); }
+#include <memory>
+#include <optional>
 
-    Gdiplus::Bitmap* m_pBitmap = nullptr; // owned; null when empty
+#include "framework/Handle.h"
 
-protected:
-    void DeleteBitmap()
-    {
-        delete m_pBitmap;
-        m_pBitmap = nullptr;
-    }
-};
-
-class CGdiPlusBitmapResource : public CGdiPlusBitmap
+class CGdiPlusBitmapResource
 {
 public:
     CGdiPlusBitmapResource() = default;
-    ~CGdiPlusBitmapResource() override { Empty(); }
+    CGdiPlusBitmapResource(const CGdiPlusBitmapResource&) = delete;
+    CGdiPlusBitmapResource& operator=(const CGdiPlusBitmapResource&) = delete;
+    ~CGdiPlusBitmapResource() { Empty(); }
 
     // Loads the "PNG" resource of that id from the executable. False leaves the object empty.
     BOOL Load(UINT nResourceId);
     void Empty();
 
-    // A copy of the PNG bytes. GDI+ reads the pixels from a stream over this block for the
-    // bitmap's whole life, so it stays allocated and locked while the bitmap exists.
-    HGLOBAL m_hBuffer = nullptr;
+    // Null when empty.
+    Gdiplus::Bitmap* Bitmap() const { return m_pBitmap.get(); }
+    bool HoldsBytes() const { return static_cast<bool>(m_buffer); }
 
 private:
-    BOOL LoadFromBytes(const void* pBytes, DWORD nSize);
+    // A copy of the PNG bytes. GDI+ reads the pixels from a stream over this block for the
+    // bitmap's whole life, so it stays allocated and locked while the bitmap exists; Empty
+    // deletes the bitmap before it lets the block go.
+    CGlobalMemory m_buffer;
+    std::optional<CGlobalMemoryLock> m_bufferLock;
+    std::unique_ptr<Gdiplus::Bitmap> m_pBitmap;
 };

@@ -115,37 +115,38 @@ void CGdipButton::CaptureBackground(int width, int height)
     CRect rect;
     GetWindowRect(&rect);
     pParent->ScreenToClient(&rect);
-    if (m_dcBackground.Create(&parentDC, width, height))
-        m_dcBackground.BitBlt(0, 0, width, height, &parentDC, rect.left, rect.top, SRCCOPY);
+    if (m_dcBackground.Create(parentDC.GetSafeHdc(), width, height))
+        ::BitBlt(m_dcBackground.GetSafeHdc(), 0, 0, width, height, parentDC.GetSafeHdc(), rect.left, rect.top,
+                 SRCCOPY);
 }
 
 template <typename DrawImage>
-void CGdipButton::ComposeFace(CBitmapDC& face, CDC& scratch, Gdiplus::Graphics& graphics, int width, int height,
+void CGdipButton::ComposeFace(CBitmapDC& face, HDC hScratch, Gdiplus::Graphics& graphics, int width, int height,
                               DrawImage drawImage)
 {
     if (face.Exists())
         return;
     if (m_dcBackground.Exists())
-        scratch.BitBlt(0, 0, width, height, &m_dcBackground, 0, 0, SRCCOPY);
+        ::BitBlt(hScratch, 0, 0, width, height, m_dcBackground.GetSafeHdc(), 0, 0, SRCCOPY);
     drawImage();
     graphics.Flush(Gdiplus::FlushIntentionSync);
-    if (face.Create(&scratch, width, height))
-        face.BitBlt(0, 0, width, height, &scratch, 0, 0, SRCCOPY);
+    if (face.Create(hScratch, width, height))
+        ::BitBlt(face.GetSafeHdc(), 0, 0, width, height, hScratch, 0, 0, SRCCOPY);
 }
 
-void CGdipButton::ComposeFaces(CDC& scratch, Gdiplus::Graphics& graphics, int width, int height)
+void CGdipButton::ComposeFaces(HDC hScratch, Gdiplus::Graphics& graphics, int width, int height)
 {
     Gdiplus::Bitmap* normal = BitmapOf(m_pNormalImage);
     Gdiplus::Bitmap* alternate = BitmapOf(m_pAlternateImage);
     Gdiplus::Bitmap* hover = m_bHasHover ? BitmapOf(m_pHoverImage) : normal;
     Gdiplus::Bitmap* disabled = m_bHasDisabled ? BitmapOf(m_pDisabledImage) : normal;
 
-    ComposeFace(m_dcNormal, scratch, graphics, width, height, [&] { DrawStretched(graphics, normal, width, height); });
+    ComposeFace(m_dcNormal, hScratch, graphics, width, height, [&] { DrawStretched(graphics, normal, width, height); });
     if (m_bHasAlternate)
-        ComposeFace(m_dcPressed, scratch, graphics, width, height,
+        ComposeFace(m_dcPressed, hScratch, graphics, width, height,
                     [&] { DrawStretched(graphics, alternate, width, height); });
-    ComposeFace(m_dcHover, scratch, graphics, width, height, [&] { DrawStretched(graphics, hover, width, height); });
-    ComposeFace(m_dcDisabled, scratch, graphics, width, height,
+    ComposeFace(m_dcHover, hScratch, graphics, width, height, [&] { DrawStretched(graphics, hover, width, height); });
+    ComposeFace(m_dcDisabled, hScratch, graphics, width, height,
                 [&] { DrawStretched(graphics, disabled, width, height); });
     if (!m_bHasAlternate)
         return;
@@ -154,9 +155,9 @@ void CGdipButton::ComposeFaces(CDC& scratch, Gdiplus::Graphics& graphics, int wi
         if (alternate)
             graphics.DrawImage(alternate, 1, 1);
     };
-    ComposeFace(m_dcAltNormal, scratch, graphics, width, height, drawUnscaled);
-    ComposeFace(m_dcAltPressed, scratch, graphics, width, height, drawUnscaled);
-    ComposeFace(m_dcAltHover, scratch, graphics, width, height, [&] {
+    ComposeFace(m_dcAltNormal, hScratch, graphics, width, height, drawUnscaled);
+    ComposeFace(m_dcAltPressed, hScratch, graphics, width, height, drawUnscaled);
+    ComposeFace(m_dcAltHover, hScratch, graphics, width, height, [&] {
         if (!alternate || !normal)
             return;
         const int imageWidth = static_cast<int>(normal->GetWidth());
@@ -183,7 +184,7 @@ HBRUSH CGdipButton::CtlColor(CDC* pDC, UINT /*nCtlColor*/)
         Gdiplus::Graphics graphics(scratch.GetSafeHdc());
         if (!m_dcBackground.Exists())
             CaptureBackground(width, height);
-        ComposeFaces(scratch, graphics, width, height);
+        ComposeFaces(scratch.GetSafeHdc(), graphics, width, height);
         // Leaving the scope ends the Graphics, then the scratch copies the last face onto
         // the DC; DrawItem paints the right face over it next.
     }

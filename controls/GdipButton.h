@@ -25,14 +25,15 @@ public:
     // The face a state shows; empty until the button was first painted.
     const CBitmapDC& GetFace(ButtonFace face) const;
 
-    BOOL m_bHasAlternate = FALSE;
-    BOOL m_bHasHover = FALSE;
-    BOOL m_bHasDisabled = FALSE;
-    BOOL m_bFacesBuilt = FALSE;
-    BOOL m_bDisabledLook = FALSE; // written by the owner, who then invalidates the button
-    BOOL m_bHovering = FALSE;
-    BOOL m_bTracking = FALSE;
-    int m_nAlternateState = 0;    // written by the owner: non-zero selects the alternate set
+    // Set by the owner, who then invalidates the button: non-zero selects the alternate set.
+    void SetAlternateState(int nState) { m_nAlternateState = nState; }
+    int AlternateState() const { return m_nAlternateState; }
+    // Set by the owner, who then invalidates the button.
+    void SetDisabledLook(BOOL bDisabledLook) { m_bDisabledLook = bDisabledLook; }
+    BOOL IsDisabledLook() const { return m_bDisabledLook; }
+    BOOL AreFacesBuilt() const { return m_bFacesBuilt; }
+    BOOL IsHovering() const { return m_bHovering; }
+    BOOL IsTrackingMouse() const { return m_bTracking; }
 
 protected:
     void PreSubclassWindow() override;
@@ -48,12 +49,12 @@ protected:
 
 private:
     using ImagePtr = std::unique_ptr<CGdiPlusBitmapResource>;
-    static Gdiplus::Bitmap* BitmapOf(const ImagePtr& image) { return image ? image->m_pBitmap : nullptr; }
+    static Gdiplus::Bitmap* BitmapOf(const ImagePtr& image) { return image ? image->Bitmap() : nullptr; }
     void LoadImageInto(ImagePtr& slot, UINT nResourceId);
     void CaptureBackground(int width, int height);
-    void ComposeFaces(CDC& scratch, Gdiplus::Graphics& graphics, int width, int height);
+    void ComposeFaces(HDC hScratch, Gdiplus::Graphics& graphics, int width, int height);
     template <typename DrawImage>
-    void ComposeFace(CBitmapDC& face, CDC& scratch, Gdiplus::Graphics& graphics, int width, int height,
+    void ComposeFace(CBitmapDC& face, HDC hScratch, Gdiplus::Graphics& graphics, int width, int height,
                      DrawImage drawImage);
     CBitmapDC& FaceFor(ButtonFace face);
 
@@ -67,4 +68,13 @@ private:
     CBitmapDC m_dcAltNormal, m_dcAltPressed, m_dcAltHover;
     CBitmapDC m_dcDisabled;
     CBitmapDC* m_pCurrentFace = nullptr;
+
+    BOOL m_bHasAlternate = FALSE;
+    BOOL m_bHasHover = FALSE;
+    BOOL m_bHasDisabled = FALSE;
+    BOOL m_bFacesBuilt = FALSE;
+    BOOL m_bDisabledLook = FALSE;
+    BOOL m_bHovering = FALSE;
+    BOOL m_bTracking = FALSE;
+    int m_nAlternateState = 0;
 };

@@ -47,6 +47,15 @@ bool ReadGifHeader(const uint8_t* data, size_t dataSize, GifHeader& header)
     return kScreenDescriptorEnd + header.globalTableSize <= dataSize;
 }
 
+size_t CountGifFrames(const uint8_t* data, uint32_t dataSize, uint32_t globalTableSize)
+{
+    CGifWalker walker(data, dataSize, globalTableSize);
+    size_t frames = 0;
+    while (walker.SkipFrame())
+        ++frames;
+    return frames;
+}
+
 CGifWalker::CGifWalker(const uint8_t* data, uint32_t dataSize, uint32_t globalTableSize)
     : m_pData(data), m_nDataSize(data ? dataSize : 0), m_nGlobalTableSize(globalTableSize),
       m_nReadOffset(0)

@@ -44,6 +44,10 @@ bool HasGifSignature(const uint8_t* data, size_t dataSize);
 // hold the descriptor and the global colour table it announces.
 bool ReadGifHeader(const uint8_t* data, size_t dataSize, GifHeader& header);
 
+// How many frames the walk finds from the start of the data; a frame that breaks off ends
+// the count.
+size_t CountGifFrames(const uint8_t* data, uint32_t dataSize, uint32_t globalTableSize);
+
 class CGifWalker
 {
 public:

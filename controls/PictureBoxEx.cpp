@@ -1,6 +1,9 @@
 #include "controls/PictureBoxEx.h"
 
 #include <cstring>
+#include <mutex>
+
+#include "controls/ResourceBytes.h"
 
 BEGIN_MESSAGE_MAP(CPictureBoxEx, CStatic)
     ON_WM_DESTROY()
@@ -12,63 +15,20 @@ namespace {
 constexpr DWORD kStopWaitMs = 5000;
 constexpr int kHimetricPerInch = 2540;
 
-// Holds a lock on a critical section for one scope.
-class CLock
+using CPictureLock = std::lock_guard<CCriticalSection>;
+
+// Decodes a picture from a stream over a global block; the caller keeps the block, which
+// the decoded picture no longer needs.
+CComPtr<IPicture> LoadPicture(HGLOBAL hBlock, DWORD nSize)
 {
-public:
-    explicit CLock(CRITICAL_SECTION& section) : m_section(section) { EnterCriticalSection(&m_section); }
-    ~CLock() { LeaveCriticalSection(&m_section); }
-    CLock(const CLock&) = delete;
-    CLock& operator=(const CLock&) = delete;
-
-private:
-    CRITICAL_SECTION& m_section;
-};
-
-// Keeps a movable block locked for one scope.
-class CGlobalLock
-{
-public:
-    explicit CGlobalLock(HGLOBAL hBlock) : m_hBlock(hBlock), m_pData(static_cast<BYTE*>(GlobalLock(hBlock))) {}
-    ~CGlobalLock()
-    {
-        if (m_pData)
-            GlobalUnlock(m_hBlock);
-    }
-    CGlobalLock(const CGlobalLock&) = delete;
-    CGlobalLock& operator=(const CGlobalLock&) = delete;
-    BYTE* Data() const { return m_pData; }
-
-private:
-    HGLOBAL m_hBlock;
-    BYTE* m_pData;
-};
-
-// Decodes a picture from a stream over a global block. With bDeleteOnRelease the block
-// belongs to the stream and goes with it, whatever happens.
-CPicturePtr LoadPicture(HGLOBAL hBlock, DWORD nSize, BOOL bDeleteOnRelease)
-{
-    IStream* pStream = nullptr;
-    if (FAILED(CreateStreamOnHGlobal(hBlock, bDeleteOnRelease, &pStream))) {
-        if (bDeleteOnRelease)
-            GlobalFree(hBlock);
-        return CPicturePtr();
-    }
-    IPicture* pPicture = nullptr;
-    if (FAILED(OleLoadPicture(pStream, static_cast<LONG>(nSize), FALSE, IID_IPicture,
-                              reinterpret_cast<void**>(&pPicture))))
-        pPicture = nullptr;
-    pStream->Release();
-    return CPicturePtr(pPicture);
-}
-
-void FillSolid(HDC hDC, const RECT& rect, COLORREF colour)
-{
-    HBRUSH hBrush = CreateSolidBrush(colour);
-    if (!hBrush)
-        return; // no brush: no fill
-    FillRect(hDC, &rect, hBrush);
-    DeleteObject(hBrush);
+    CComPtr<IPicture> picture;
+    CComPtr<IStream> stream;
+    if (FAILED(CreateStreamOnHGlobal(hBlock, FALSE, stream.Receive())))
+        return picture;
+    if (FAILED(OleLoadPicture(stream.Get(), static_cast<LONG>(nSize), FALSE, IID_IPicture,
+                              picture.ReceiveVoid())))
+        picture.Reset();
+    return picture;
 }
 
 } // namespace
@@ -82,82 +42,60 @@ public:
 
     void ClearRect(int32_t left, int32_t top, int32_t right, int32_t bottom) override
     {
-        CLock lock(m_box.m_csPicture);
-        FillSolid(m_box.m_memDC.GetSafeHdc(), RECT{left, top, right, bottom}, m_box.m_clrBackground);
+        CPictureLock lock(m_box.m_csPicture);
+        const RECT rect = {left, top, right, bottom};
+        ::FillRect(m_box.m_memDC.GetSafeHdc(), &rect, CBrush(m_box.m_clrBackground));
     }
 
     void SaveArea(const GifFrameFacts& frame) override
     {
-        CLock lock(m_box.m_csPicture);
-        if (m_box.m_savedDC.Create(&m_box.m_memDC, frame.width, frame.height))
-            m_box.m_savedDC.BitBlt(0, 0, frame.width, frame.height, &m_box.m_memDC, frame.left, frame.top, SRCCOPY);
+        CPictureLock lock(m_box.m_csPicture);
+        const HDC hPicture = m_box.m_memDC.GetSafeHdc();
+        if (m_box.m_savedDC.Create(hPicture, frame.width, frame.height))
+            ::BitBlt(m_box.m_savedDC.GetSafeHdc(), 0, 0, frame.width, frame.height, hPicture, frame.left, frame.top,
+                     SRCCOPY);
     }
 
     void RestoreSavedArea(const GifFrameFacts& frame) override
     {
-        CLock lock(m_box.m_csPicture);
+        CPictureLock lock(m_box.m_csPicture);
         if (!m_box.m_savedDC.Exists())
             return;
-        m_box.m_memDC.BitBlt(frame.left, frame.top, frame.width, frame.height, &m_box.m_savedDC, 0, 0, SRCCOPY);
+        ::BitBlt(m_box.m_memDC.GetSafeHdc(), frame.left, frame.top, frame.width, frame.height,
+                 m_box.m_savedDC.GetSafeHdc(), 0, 0, SRCCOPY);
         m_box.m_savedDC.Release();
     }
 
     bool RenderFrame(size_t index) override
     {
         const GifFrame& frame = m_box.m_frames[index];
-        CLock lock(m_box.m_csPicture);
+        CPictureLock lock(m_box.m_csPicture);
         return RenderPicture(frame.pPicture.Get(), m_box.m_memDC.GetSafeHdc(), frame.facts.left, frame.facts.top,
                              frame.facts.width, frame.facts.height) != FALSE;
     }
 
     void Invalidate() override { ::InvalidateRect(m_box.m_hWnd, nullptr, FALSE); }
 
-    void Wait(uint32_t milliseconds) override { WaitForSingleObject(m_box.m_hWakeEvent, milliseconds); }
+    void Wait(uint32_t milliseconds) override { WaitForSingleObject(m_box.m_hWakeEvent.Get(), milliseconds); }
 
 private:
     CPictureBoxEx& m_box;
 };
 
-CPictureBoxEx::CPictureBoxEx()
+CPictureBoxEx::CPictureBoxEx() : m_hWakeEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {
-    InitializeCriticalSection(&m_csPicture);
-    m_hWakeEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
 }
 
 CPictureBoxEx::~CPictureBoxEx()
 {
     ReleasePicture();
-    if (m_hWakeEvent)
-        CloseHandle(m_hWakeEvent);
-    DeleteCriticalSection(&m_csPicture);
 }
 
 BOOL CPictureBoxEx::LoadFromResource(UINT nResourceId)
 {
-    HMODULE hModule = AfxGetResourceHandle();
-    HRSRC hResource = FindResourceW(hModule, MAKEINTRESOURCEW(nResourceId), L"GIF");
-    if (!hResource)
-        return FALSE;
-    HGLOBAL hLoaded = LoadResource(hModule, hResource);
-    const DWORD nSize = SizeofResource(hModule, hResource);
-    const void* pBytes = hLoaded ? LockResource(hLoaded) : nullptr;
-    if (!pBytes || nSize == 0)
-        return FALSE;
-
-    HGLOBAL hCopy = GlobalAlloc(GMEM_MOVEABLE | GMEM_NODISCARD, nSize);
-    if (!hCopy)
-        return FALSE;
-    bool bCopied = false;
-    {
-        CGlobalLock copy(hCopy);
-        if (copy.Data()) {
-            std::memcpy(copy.Data(), pBytes, nSize);
-            bCopied = true;
-        }
-    }
-    const BOOL bLoaded = bCopied ? LoadFromBuffer(hCopy, nSize) : FALSE;
-    GlobalFree(hCopy);
-    return bLoaded;
+    DWORD nSize = 0;
+    const CGlobalMemory copy = CopyResourceBytes(AfxGetResourceHandle(), nResourceId, L"GIF", nSize);
+    return copy ? LoadFromBuffer(copy.Get(), nSize) : FALSE;
 }
 
 BOOL CPictureBoxEx::LoadFromBuffer(HGLOBAL hBuffer, DWORD nSize)
@@ -167,7 +105,7 @@ BOOL CPictureBoxEx::LoadFromBuffer(HGLOBAL hBuffer, DWORD nSize)
         return FALSE; // never read beyond the block
     bool bGif = false;
     {
-        CGlobalLock source(hBuffer);
+        const CGlobalMemoryLock source(hBuffer);
         if (!source.Data())
             return FALSE;
         bGif = HasGifSignature(source.Data(), nSize);
@@ -188,10 +126,7 @@ BOOL CPictureBoxEx::LoadGif(const BYTE* pData, DWORD nSize, HGLOBAL hBuffer)
     m_sizePicture = CSize(header.screenWidth, header.screenHeight);
     m_nGlobalTableSize = header.globalTableSize;
 
-    CGifWalker walker(pData, nSize, m_nGlobalTableSize);
-    int nFrames = 0;
-    while (walker.SkipFrame())
-        ++nFrames;
+    const size_t nFrames = CountGifFrames(pData, nSize, m_nGlobalTableSize);
     if (nFrames == 0)
         return FALSE;
     if (nFrames == 1)
@@ -206,27 +141,27 @@ void CPictureBoxEx::ExtractFrames(const BYTE* pData, DWORD nSize)
     GifFrameFacts facts;
     std::vector<uint8_t> standalone;
     while (walker.ExtractFrame(facts, standalone)) {
-        HGLOBAL hFrame = GlobalAlloc(GMEM_FIXED, standalone.size());
-        if (!hFrame)
+        const CGlobalMemory frame(GlobalAlloc(GMEM_FIXED, standalone.size()));
+        if (!frame)
             continue;
-        std::memcpy(reinterpret_cast<void*>(hFrame), standalone.data(), standalone.size());
-        CPicturePtr picture = LoadPicture(hFrame, static_cast<DWORD>(standalone.size()), TRUE);
-        if (picture.Get()) // frames the loader rejects are dropped
+        std::memcpy(reinterpret_cast<void*>(frame.Get()), standalone.data(), standalone.size());
+        CComPtr<IPicture> picture = LoadPicture(frame.Get(), static_cast<DWORD>(standalone.size()));
+        if (picture) // frames the loader rejects are dropped
             m_frames.push_back(GifFrame{std::move(picture), facts});
     }
 }
 
 BOOL CPictureBoxEx::LoadStill(HGLOBAL hBuffer, DWORD nSize, bool bTakeSizeFromPicture)
 {
-    m_pStillPicture = LoadPicture(hBuffer, nSize, FALSE);
-    if (!m_pStillPicture.Get())
+    m_pStillPicture = LoadPicture(hBuffer, nSize);
+    if (!m_pStillPicture)
         return FALSE;
     if (!bTakeSizeFromPicture)
         return TRUE;
     OLE_XSIZE_HIMETRIC himetricWidth = 0;
     OLE_YSIZE_HIMETRIC himetricHeight = 0;
-    m_pStillPicture.Get()->get_Width(&himetricWidth);
-    m_pStillPicture.Get()->get_Height(&himetricHeight);
+    m_pStillPicture->get_Width(&himetricWidth);
+    m_pStillPicture->get_Height(&himetricHeight);
     CClientDC windowDC(this);
     m_sizePicture = CSize(MulDiv(himetricWidth, windowDC.GetDeviceCaps(LOGPIXELSX), kHimetricPerInch),
                           MulDiv(himetricHeight, windowDC.GetDeviceCaps(LOGPIXELSY), kHimetricPerInch));
@@ -240,8 +175,8 @@ BOOL CPictureBoxEx::CreateOffscreen()
     SetWindowPos(nullptr, 0, 0, m_sizePicture.cx, m_sizePicture.cy, SWP_NOMOVE | SWP_NOZORDER);
     CClientDC windowDC(this);
     {
-        CLock lock(m_csPicture);
-        if (!m_memDC.Create(&windowDC, m_sizePicture.cx, m_sizePicture.cy))
+        CPictureLock lock(m_csPicture);
+        if (!m_memDC.Create(windowDC.GetSafeHdc(), m_sizePicture.cx, m_sizePicture.cy))
             return FALSE;
         m_clrBackground = GetSysColor(COLOR_BTNFACE);
         const RECT whole = {0, 0, m_sizePicture.cx, m_sizePicture.cy};
@@ -266,19 +201,23 @@ BOOL CPictureBoxEx::RenderPicture(IPicture* pPicture, HDC hDC, int x, int y, int
 
 BOOL CPictureBoxEx::Play()
 {
+    // Without its window, invalidating it would mean invalidating every top-level window,
+    // on every frame of the animation.
+    if (!m_hWnd || !::IsWindow(m_hWnd))
+        return FALSE;
     if (!m_bPrepared)
         return FALSE;
     if (m_bIsGif && m_frames.size() > 1) {
         if (m_hThread)
             return FALSE; // already playing
-        m_hThread = CreateThread(nullptr, 0, AnimationThread, this, CREATE_SUSPENDED, nullptr);
+        m_hThread.Reset(CreateThread(nullptr, 0, AnimationThread, this, CREATE_SUSPENDED, nullptr));
         if (m_hThread)
-            ResumeThread(m_hThread);
+            ResumeThread(m_hThread.Get());
         return FALSE;
     }
     BOOL bRendered = FALSE;
     {
-        CLock lock(m_csPicture);
+        CPictureLock lock(m_csPicture);
         bRendered = RenderPicture(m_pStillPicture.Get(), m_memDC.GetSafeHdc(), 0, 0, m_sizePicture.cx,
                                   m_sizePicture.cy);
     }
@@ -305,28 +244,27 @@ void CPictureBoxEx::StopAnimation()
 {
     m_bStopRequested = true;
     if (m_hWakeEvent)
-        SetEvent(m_hWakeEvent);
+        SetEvent(m_hWakeEvent.Get());
     if (m_hThread) {
         // The frames and the off-screen picture are freed right after a stop, so the
         // thread must be gone: after the usual wait, wait on rather than free them under
         // a thread that still draws. It only sleeps on the wake event and draws, so it ends.
-        if (WaitForSingleObject(m_hThread, kStopWaitMs) == WAIT_TIMEOUT)
-            WaitForSingleObject(m_hThread, INFINITE);
-        CloseHandle(m_hThread);
-        m_hThread = nullptr;
+        if (WaitForSingleObject(m_hThread.Get(), kStopWaitMs) == WAIT_TIMEOUT)
+            WaitForSingleObject(m_hThread.Get(), INFINITE);
+        m_hThread.Reset();
     }
     if (m_hWakeEvent)
-        ResetEvent(m_hWakeEvent);
+        ResetEvent(m_hWakeEvent.Get());
     m_bStopRequested = false;
 }
 
 void CPictureBoxEx::ReleasePicture()
 {
     StopAnimation();
-    m_pStillPicture.Release();
+    m_pStillPicture.Reset();
     m_frames.clear();
     {
-        CLock lock(m_csPicture);
+        CPictureLock lock(m_csPicture);
         m_memDC.Release();
         m_savedDC.Release();
     }
@@ -339,9 +277,10 @@ void CPictureBoxEx::ReleasePicture()
 
 void CPictureBoxEx::CopyPicture(CDC* pTarget)
 {
-    CLock lock(m_csPicture);
+    CPictureLock lock(m_csPicture);
     if (m_memDC.Exists())
-        pTarget->BitBlt(0, 0, m_sizePicture.cx, m_sizePicture.cy, &m_memDC, 0, 0, SRCCOPY);
+        ::BitBlt(pTarget->GetSafeHdc(), 0, 0, m_sizePicture.cx, m_sizePicture.cy, m_memDC.GetSafeHdc(), 0, 0,
+                 SRCCOPY);
 }
 
 void CPictureBoxEx::OnPaint()

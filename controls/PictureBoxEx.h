@@ -14,42 +14,11 @@
 #include "controls/GifFrameLoop.h"
 #include "controls/GifWalker.h"
 #include "framework/Afx.h"
-
-// Holds one reference to a decoded picture.
-class CPicturePtr
-{
-public:
-    CPicturePtr() = default;
-    explicit CPicturePtr(IPicture* pPicture) : m_pPicture(pPicture) {}
-    ~CPicturePtr() { Release(); }
-    CPicturePtr(CPicturePtr&& other) noexcept : m_pPicture(other.m_pPicture) { other.m_pPicture = nullptr; }
-    CPicturePtr& operator=(CPicturePtr&& other) noexcept
-    {
-        if (this != &other) {
-            Release();
-            m_pPicture = other.m_pPicture;
-            other.m_pPicture = nullptr;
-        }
-        return *this;
-    }
-    CPicturePtr(const CPicturePtr&) = delete;
-    CPicturePtr& operator=(const CPicturePtr&) = delete;
-
-    IPicture* Get() const { return m_pPicture; }
-    void Release()
-    {
-        if (m_pPicture)
-            m_pPicture->Release();
-        m_pPicture = nullptr;
-    }
-
-private:
-    IPicture* m_pPicture = nullptr;
-};
+#include "framework/Handle.h"
 
 struct GifFrame
 {
-    CPicturePtr pPicture;
+    CComPtr<IPicture> pPicture;
     GifFrameFacts facts; // position, size, delay and disposal
 };
 
@@ -63,22 +32,21 @@ public:
     // Reads nSize bytes of the movable block; the caller keeps the block.
     BOOL LoadFromBuffer(HGLOBAL hBuffer, DWORD nSize);
     // TRUE only when a still picture was rendered; an animation starts its thread and
-    // gives FALSE.
+    // gives FALSE. Without a window nothing starts and nothing is drawn.
     BOOL Play();
     void StopAnimation();
     void ReleasePicture();
 
     int GetFrameCount() const { return static_cast<int>(m_frames.size()); }
     const GifFrame& GetFrame(int nIndex) const { return m_frames[static_cast<size_t>(nIndex)]; }
-    bool IsAnimating() const { return m_hThread != nullptr; }
+    bool IsAnimating() const { return static_cast<bool>(m_hThread); }
     bool HasStillPicture() const { return m_pStillPicture.Get() != nullptr; }
     // Copies the off-screen picture into pTarget at (0, 0), under the same lock the
     // animation thread draws under.
     void CopyPicture(CDC* pTarget);
 
-    CSize m_sizePicture;
-    COLORREF m_clrBackground = RGB(255, 255, 255);
-    std::atomic<int> m_nCurrentFrame{0}; // advanced by the animation thread
+    // The frame showing now; the animation thread advances it.
+    int GetCurrentFrame() const { return m_nCurrentFrame; }
 
 protected:
     void OnPaint();
@@ -96,6 +64,10 @@ private:
     static BOOL RenderPicture(IPicture* pPicture, HDC hDC, int x, int y, int width, int height);
     static DWORD WINAPI AnimationThread(LPVOID pParam);
 
+    // Read by the animation thread while it runs; written only while it does not.
+    CSize m_sizePicture;
+    COLORREF m_clrBackground = RGB(255, 255, 255);
+    std::atomic<int> m_nCurrentFrame{0}; // advanced by the animation thread
     uint32_t m_nGlobalTableSize = 0;
     BOOL m_bIsGif = FALSE;
     std::atomic<bool> m_bStopRequested{false};
@@ -103,9 +75,9 @@ private:
     CBitmapDC m_memDC;   // the off-screen picture
     CBitmapDC m_savedDC; // what lies under a frame of disposal 3 while it shows
     // The animation thread draws into m_memDC while the window thread copies it out.
-    CRITICAL_SECTION m_csPicture;
-    HANDLE m_hThread = nullptr;
-    HANDLE m_hWakeEvent = nullptr;
-    CPicturePtr m_pStillPicture;
+    CCriticalSection m_csPicture;
+    CKernelHandle m_hThread;
+    CKernelHandle m_hWakeEvent;
+    CComPtr<IPicture> m_pStillPicture;
     std::vector<GifFrame> m_frames;
 };

@@ -1,5 +1,7 @@
 #include "engine/DialogBoostView.h"
 
+#include "controls/SkinRepaint.h"
+
 namespace
 {
 bool LabelShows(HWND hLabel, const CString& text)
@@ -24,12 +26,7 @@ void CDialogBoostView::SetLabelText(int controlId, const CString& text)
     if (LabelShows(hLabel, text))
         return;
     ::SetWindowTextW(hLabel, text);
-    // The labels are transparent over the skin: the dialog must repaint the background
-    // behind the old text, not just the label.
-    RECT area = {};
-    ::GetWindowRect(hLabel, &area);
-    ::MapWindowPoints(HWND_DESKTOP, m_hDialog, reinterpret_cast<POINT*>(&area), 2);
-    ::InvalidateRect(m_hDialog, &area, TRUE);
+    RepaintSkinUnder(m_hDialog, hLabel);
 }
 
 void CDialogBoostView::SetProcessCountText(const CString& text)

@@ -2,7 +2,7 @@
 
 #include "engine/ProcessAccess.h"
 #include "engine/ProcessSystem.h"
-#include "engine/ScopedHandle.h"
+#include "framework/Handle.h"
 
 #include <aclapi.h>
 #include <psapi.h>
@@ -52,7 +52,7 @@ BOOL StoreAccountOfSid(PSID sid)
 // The user the process runs as. FALSE when its token cannot be read.
 BOOL LookupTokenUser(HANDLE process)
 {
-    CScopedHandle token;
+    CKernelHandle token;
     if (!OpenProcessToken(process, TOKEN_QUERY, token.Receive()))
         return FALSE;
     DWORD length = 0;
@@ -71,13 +71,12 @@ BOOL LookupTokenUser(HANDLE process)
 void LookupDescriptorOwner(HANDLE process)
 {
     PSID owner = NULL;
-    PSECURITY_DESCRIPTOR descriptor = NULL;
+    COwned<CLocalMemoryTraits> descriptor;  // the owner SID points into it
     if (GetSecurityInfo(process, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, NULL,
-                        NULL, NULL, &descriptor) != ERROR_SUCCESS)
+                        NULL, NULL, descriptor.Receive()) != ERROR_SUCCESS)
         return;
     if (owner != NULL)
         StoreAccountOfSid(owner);
-    LocalFree(descriptor);
 }
 
 typedef BOOL(WINAPI* EnumerateProcessesExFn)(HANDLE server, DWORD* level, DWORD sessionId,
@@ -136,7 +135,7 @@ void GetFallbackProcessName(DWORD pid)
 
 void LookupProcessOwner(DWORD pid)
 {
-    CScopedHandle process(OpenProcess(PROCESS_ALL_ACCESS_VISTA, FALSE, pid));
+    CKernelHandle process(OpenProcess(PROCESS_ALL_ACCESS_VISTA, FALSE, pid));
     if (!process)
         return;
     if (!LookupTokenUser(process.Get()))
@@ -146,7 +145,7 @@ void LookupProcessOwner(DWORD pid)
 void LookupProcessIdentity(DWORD pid)
 {
     {
-        CScopedHandle process(OpenProcess(PROCESS_READ_NAME_ACCESS, FALSE, pid));
+        CKernelHandle process(OpenProcess(PROCESS_READ_NAME_ACCESS, FALSE, pid));
         g_strProcessName = process ? ReadExecutableName(process.Get()) : CString();
     }
     if (g_strProcessName.IsEmpty())

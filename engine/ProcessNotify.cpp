@@ -33,9 +33,6 @@ void SortedDifference(const PidList& from, const PidList& without, PidList& diff
 
 CProcessNotify::CProcessNotify()
     : m_hNotifyWnd(NULL),
-      m_hThread(NULL),
-      m_hStopEvent(NULL),
-      m_hWakeEvent(NULL),
       m_dwInterval(0),
       m_bReportExisting(FALSE),
       m_bFirstPassDone(FALSE),
@@ -47,51 +44,43 @@ CProcessNotify::CProcessNotify()
 
 CProcessNotify::~CProcessNotify()
 {
-    // A Start whose thread could not be created keeps its event for the next Start;
-    // with no next Start it would outlive the watcher.
-    if (m_hThread == NULL && m_hStopEvent != NULL)
-    {
-        CloseHandle(m_hStopEvent);
-        m_hStopEvent = NULL;
-    }
     StopWorker();
-    if (m_hWakeEvent != NULL)
-        CloseHandle(m_hWakeEvent);
 }
 
 BOOL CProcessNotify::Start(DWORD interval, BOOL reportExisting, HWND notifyWnd)
 {
-    if (m_hThread != NULL)
+    if (m_hThread)
         return TRUE;
-    if (m_hStopEvent == NULL)
+    // A Start whose thread could not be created keeps its event for the next Start.
+    if (!m_hStopEvent)
     {
-        m_hStopEvent = CreateEventW(NULL, TRUE, FALSE, NULL);
-        if (m_hStopEvent == NULL)
+        m_hStopEvent.Reset(CreateEventW(NULL, TRUE, FALSE, NULL));
+        if (!m_hStopEvent)
             return FALSE;
     }
     // Without it a shorter interval only takes effect once the current wait is over.
-    if (m_hWakeEvent == NULL)
-        m_hWakeEvent = CreateEventW(NULL, FALSE, FALSE, NULL);
+    if (!m_hWakeEvent)
+        m_hWakeEvent.Reset(CreateEventW(NULL, FALSE, FALSE, NULL));
     m_dwInterval = interval;
     InterlockedExchange(&m_nPollInterval, static_cast<LONG>(interval));
     m_bFirstPassDone = FALSE;
     m_bReportExisting = reportExisting;
     m_hNotifyWnd = notifyWnd;
-    m_hThread = CreateThread(NULL, 0, WatchThreadProc, this, 0, NULL);
-    return m_hThread != NULL;
+    m_hThread.Reset(CreateThread(NULL, 0, WatchThreadProc, this, 0, NULL));
+    return m_hThread ? TRUE : FALSE;
 }
 
 void CProcessNotify::SetPollInterval(DWORD interval)
 {
     const LONG before = InterlockedExchange(&m_nPollInterval, static_cast<LONG>(interval));
     // A worker waiting out a longer interval looks at once with the new one.
-    if (interval < static_cast<DWORD>(before) && m_hWakeEvent != NULL)
-        SetEvent(m_hWakeEvent);
+    if (interval < static_cast<DWORD>(before) && m_hWakeEvent)
+        SetEvent(m_hWakeEvent.Get());
 }
 
 BOOL CProcessNotify::WaitForFreshPass(DWORD timeoutMs)
 {
-    if (m_hThread == NULL)
+    if (!m_hThread)
         return FALSE;
     // A pass under way may have read its list before this call: the one after it is the
     // first that surely reads a later list.
@@ -110,7 +99,8 @@ BOOL CProcessNotify::WaitForFreshPass(DWORD timeoutMs)
             return FALSE;
         // Short waits: the passes themselves signal nothing. A worker that ended is seen.
         const DWORD wait = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 5));
-        if (MsgWaitForMultipleObjectsEx(1, &m_hThread, wait, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE) ==
+        const HANDLE hThread = m_hThread.Get();
+        if (MsgWaitForMultipleObjectsEx(1, &hThread, wait, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE) ==
             WAIT_OBJECT_0)
             return FALSE;
     }
@@ -123,17 +113,15 @@ BOOL CProcessNotify::Stop()
 
 BOOL CProcessNotify::StopWorker()
 {
-    if (m_hThread == NULL)
+    if (!m_hThread)
     {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    SetEvent(m_hStopEvent);
-    WaitForSingleObject(m_hThread, INFINITE);
-    CloseHandle(m_hThread);
-    CloseHandle(m_hStopEvent);
-    m_hThread = NULL;
-    m_hStopEvent = NULL;
+    SetEvent(m_hStopEvent.Get());
+    WaitForSingleObject(m_hThread.Get(), INFINITE);
+    m_hThread.Reset();
+    m_hStopEvent.Reset();
     return TRUE;
 }
 
@@ -186,7 +174,7 @@ BOOL CProcessNotify::ReportEach(const std::vector<DWORD>& pids, BOOL started, DW
             return FALSE;
         }
         // A stop asked for during a batch ends it after the report in progress.
-        const DWORD waitResult = WaitForSingleObject(m_hStopEvent, 0);
+        const DWORD waitResult = WaitForSingleObject(m_hStopEvent.Get(), 0);
         if (waitResult != WAIT_TIMEOUT)
         {
             *exitCode = waitResult;
@@ -210,9 +198,9 @@ BOOL CProcessNotify::ReportDifferences(const std::vector<DWORD>& current,
 DWORD CProcessNotify::WaitBetweenPasses()
 {
     const DWORD interval = static_cast<DWORD>(InterlockedCompareExchange(&m_nPollInterval, 0, 0));
-    if (m_hWakeEvent == NULL)
-        return WaitForSingleObject(m_hStopEvent, interval);
-    const HANDLE events[] = {m_hStopEvent, m_hWakeEvent};
+    if (!m_hWakeEvent)
+        return WaitForSingleObject(m_hStopEvent.Get(), interval);
+    const HANDLE events[] = {m_hStopEvent.Get(), m_hWakeEvent.Get()};
     const DWORD result = WaitForMultipleObjects(2, events, FALSE, interval);
     // Woken for a shorter interval: the next pass is due now.
     return result == WAIT_OBJECT_0 + 1 ? WAIT_TIMEOUT : result;
@@ -220,7 +208,7 @@ DWORD CProcessNotify::WaitBetweenPasses()
 
 DWORD CProcessNotify::RunWatchLoop()
 {
-    DWORD waitResult = WaitForSingleObject(m_hStopEvent, m_dwInterval);
+    DWORD waitResult = WaitForSingleObject(m_hStopEvent.Get(), m_dwInterval);
     if (waitResult != WAIT_TIMEOUT)
         return waitResult;
 

@@ -2,6 +2,8 @@
 // with synchronous messages, about every process that comes into it.
 #pragma once
 
+#include "framework/Handle.h"
+
 #include <windows.h>
 
 #include <mutex>
@@ -59,9 +61,9 @@ public:
 
 protected:
     HWND m_hNotifyWnd;
-    HANDLE m_hThread;
-    HANDLE m_hStopEvent;
-    HANDLE m_hWakeEvent;             // auto-reset: a shorter poll interval was set
+    CKernelHandle m_hThread;
+    CKernelHandle m_hStopEvent;
+    CKernelHandle m_hWakeEvent;      // auto-reset: a shorter poll interval was set
     DWORD m_dwInterval;
     BOOL m_bReportExisting;
     BOOL m_bFirstPassDone;

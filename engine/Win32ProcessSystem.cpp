@@ -2,7 +2,7 @@
 
 #include "engine/ProcessAccess.h"
 #include "engine/ProcessIdentity.h"
-#include "engine/ScopedHandle.h"
+#include "framework/Handle.h"
 #include "monitor/Version.h"
 
 #include <psapi.h>
@@ -35,7 +35,7 @@ ULONGLONG CreationTimeOf(HANDLE process)
 
 BOOL CWin32ProcessSystem::SetProcessPriority(DWORD pid, DWORD priorityClass)
 {
-    CScopedHandle process(::OpenProcess(PROCESS_ALL_ACCESS_VISTA, FALSE, pid));
+    CKernelHandle process(::OpenProcess(PROCESS_ALL_ACCESS_VISTA, FALSE, pid));
     if (!process)
         return FALSE;
     return SetPriorityOfOpenProcess(process.Get(), priorityClass);
@@ -43,7 +43,7 @@ BOOL CWin32ProcessSystem::SetProcessPriority(DWORD pid, DWORD priorityClass)
 
 DWORD CWin32ProcessSystem::GetProcessPriority(DWORD pid)
 {
-    CScopedHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    CKernelHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
     if (!process)
         return 0;
     return ::GetPriorityClass(process.Get());
@@ -52,7 +52,7 @@ DWORD CWin32ProcessSystem::GetProcessPriority(DWORD pid)
 BOOL CWin32ProcessSystem::ReadProcessFacts(DWORD pid, wchar_t* imageName, DWORD capacity,
                                            ULONGLONG* creationTime)
 {
-    CScopedHandle process(::OpenProcess(PROCESS_READ_NAME_ACCESS, FALSE, pid));
+    CKernelHandle process(::OpenProcess(PROCESS_READ_NAME_ACCESS, FALSE, pid));
     if (!process)
         return FALSE;
     ::GetProcessImageFileNameW(process.Get(), imageName, capacity);
@@ -63,7 +63,7 @@ BOOL CWin32ProcessSystem::ReadProcessFacts(DWORD pid, wchar_t* imageName, DWORD 
 PriorityChange CWin32ProcessSystem::SetProcessPriorityIfSame(DWORD pid, ULONGLONG creationTime,
                                                              DWORD priorityClass)
 {
-    CScopedHandle process(::OpenProcess(PROCESS_ALL_ACCESS_VISTA, FALSE, pid));
+    CKernelHandle process(::OpenProcess(PROCESS_ALL_ACCESS_VISTA, FALSE, pid));
     if (!process)
         return PriorityChange::Failed;
     // While this handle is open the id cannot be given to another process, so what the
@@ -106,7 +106,7 @@ namespace
 // The Win32 path of the process's executable, empty when the process cannot be asked.
 CString FullImagePath(DWORD pid)
 {
-    CScopedHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    CKernelHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
     if (!process)
         return CString();
     wchar_t path[MAX_PATH * 4] = {};

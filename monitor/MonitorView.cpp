@@ -1,5 +1,7 @@
 #include "monitor/MonitorView.h"
 
+#include "controls/SkinRepaint.h"
+
 void CDialogMonitorView::SetControlText(int nControlId, const CString& strText)
 {
     SetDlgItemTextW(m_hDialog, nControlId, strText);
@@ -10,10 +12,7 @@ void CDialogMonitorView::InvalidateControlArea(int nControlId)
     HWND hControl = GetDlgItem(m_hDialog, nControlId);
     if (hControl == nullptr)
         return;
-    RECT rect;
-    GetWindowRect(hControl, &rect);
-    MapWindowPoints(HWND_DESKTOP, m_hDialog, reinterpret_cast<POINT*>(&rect), 2);
-    InvalidateRect(m_hDialog, &rect, TRUE);
+    RepaintSkinUnder(m_hDialog, hControl);
 }
 
 void CDialogMonitorView::UpdateNow()

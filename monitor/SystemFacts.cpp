@@ -35,7 +35,7 @@ bool CSystemFacts::StartGathering()
 
     // The thread owns a reference of its own and is never waited for to its end.
     auto* threadReference = new std::shared_ptr<Gathering>(gathering);
-    CScopedHandle thread(::CreateThread(nullptr, 0, GatherThreadProc, threadReference, 0, nullptr));
+    CKernelHandle thread(::CreateThread(nullptr, 0, GatherThreadProc, threadReference, 0, nullptr));
     if (!thread)
     {
         delete threadReference;

@@ -4,7 +4,7 @@
 // leaves the page with its previous texts, never the window frozen.
 #pragma once
 
-#include "engine/ScopedHandle.h"
+#include "framework/Handle.h"
 #include "framework/Afx.h"
 
 #include <memory>
@@ -51,7 +51,7 @@ private:
         std::shared_ptr<ISystemFactsSource> source;
         SystemFactValues values;
         bool succeeded = false;  // written before `done` is set, read after
-        CScopedHandle done;      // manual-reset event
+        CKernelHandle done;      // manual-reset event
     };
 
     bool StartGathering();

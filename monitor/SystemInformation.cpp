@@ -1,7 +1,6 @@
 #include "monitor/SystemInformation.h"
 
-#include "monitor/Bstr.h"
-#include "monitor/ComRef.h"
+#include "framework/Handle.h"
 #include "monitor/WindowsVersionText.h"
 #include "settings/SettingsStore.h"
 
@@ -35,8 +34,10 @@ CString StringProperty(IWbemClassObject* pObject, const wchar_t* name)
 
 void ReadComputerSystem(IWbemServices* pServices, SystemFactValues& facts)
 {
-    CComRef<IEnumWbemClassObject> enumerator;
-    if (FAILED(pServices->ExecQuery(CBstr(L"WQL"), CBstr(L"SELECT * FROM Win32_ComputerSystem"),
+    CComPtr<IEnumWbemClassObject> enumerator;
+    const CBstr language(SysAllocString(L"WQL"));
+    const CBstr query(SysAllocString(L"SELECT * FROM Win32_ComputerSystem"));
+    if (FAILED(pServices->ExecQuery(language.Get(), query.Get(),
                                     WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY, nullptr,
                                     enumerator.Receive()))) {
         WriteDiagnostic("erreur - ExecQuery\n");
@@ -45,7 +46,7 @@ void ReadComputerSystem(IWbemServices* pServices, SystemFactValues& facts)
     // One instance is expected; should there be more, the last one's values remain. A
     // step that times out ends the enumeration with what was read.
     for (;;) {
-        CComRef<IWbemClassObject> object;
+        CComPtr<IWbemClassObject> object;
         ULONG returned = 0;
         enumerator->Next(kWmiNextTimeoutMs, 1, object.Receive(), &returned);
         if (returned == 0 || object.Get() == nullptr)
@@ -70,13 +71,14 @@ void ReadLocalFacts(SystemFactValues& facts)
 // Everything that needs COM; every interface is released before the caller leaves COM.
 bool GatherThroughWmi(SystemFactValues& facts)
 {
-    CComRef<IWbemLocator> locator;
+    CComPtr<IWbemLocator> locator;
     if (FAILED(CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
                                 locator.ReceiveVoid())))
         return false;
     // The longest WMI lets a connection take is still bounded.
-    CComRef<IWbemServices> services;
-    if (FAILED(locator->ConnectServer(CBstr(L"ROOT\\CIMV2"), nullptr, nullptr, nullptr,
+    CComPtr<IWbemServices> services;
+    const CBstr wmiNamespace(SysAllocString(L"ROOT\\CIMV2"));
+    if (FAILED(locator->ConnectServer(wmiNamespace.Get(), nullptr, nullptr, nullptr,
                                       WBEM_FLAG_CONNECT_USE_MAX_WAIT, nullptr, nullptr,
                                       services.Receive()))) {
         WriteDiagnostic("erreur - ConnectServer\n");

@@ -1,5 +1,6 @@
 #include "settings/LogonTask.h"
 
+#include "framework/Handle.h"
 #include "monitor/RunningWindowsVersion.h"
 #include "settings/SettingsStore.h"
 
@@ -11,23 +12,6 @@ const wchar_t kTaskToolName[] = L"schtasks.exe";
 const wchar_t kSettingsKey[] = L"Software\\VexraUi";
 const wchar_t kMarkerValue[] = L"Schedinfo";
 const wchar_t kMarkerDone[] = L"2";
-
-class CHandle
-{
-public:
-    explicit CHandle(HANDLE handle) : m_handle(handle) {}
-    CHandle(const CHandle&) = delete;
-    CHandle& operator=(const CHandle&) = delete;
-    ~CHandle()
-    {
-        if (m_handle != nullptr)
-            CloseHandle(m_handle);
-    }
-    HANDLE Get() const { return m_handle; }
-
-private:
-    HANDLE m_handle;
-};
 
 DWORD WindowsMajorVersion()
 {
@@ -117,8 +101,8 @@ TaskToolResult RunTaskTool(const CString& strToolPath, const CString& strArgumen
                         &startup, &process))
         return TaskToolResult::NotStarted;
 
-    CHandle processHandle(process.hProcess);
-    CHandle threadHandle(process.hThread);
+    CKernelHandle processHandle(process.hProcess);
+    CKernelHandle threadHandle(process.hThread);
     if (WaitForSingleObject(processHandle.Get(), dwWaitMs) != WAIT_OBJECT_0) {
         // A tool stuck on a Task Scheduler that does not answer is not left behind.
         TerminateProcess(processHandle.Get(), 1);

@@ -1,5 +1,7 @@
 #include "settings/SettingsStore.h"
 
+#include "framework/Handle.h"
+
 #include <vector>
 
 namespace {
@@ -7,47 +9,32 @@ namespace {
 // Longest value data the reader accepts: 511 characters and their terminating zero.
 constexpr DWORD kMaxValueBytes = 1024;
 
-class CRegKey
+// A failed open or create leaves no handle in the owner: the out-parameter is not trusted
+// after a failure.
+bool OpenKey(CRegistryKey& key, HKEY hRoot, LPCWSTR pszSubKey, REGSAM access)
 {
-public:
-    CRegKey() = default;
-    CRegKey(const CRegKey&) = delete;
-    CRegKey& operator=(const CRegKey&) = delete;
-    ~CRegKey()
-    {
-        if (m_hKey != nullptr)
-            RegCloseKey(m_hKey);
-    }
-
-    // A failed open or create leaves no handle behind for the destructor to close.
-    bool Open(HKEY hRoot, LPCWSTR pszSubKey, REGSAM access)
-    {
-        return Keep(RegOpenKeyExW(hRoot, pszSubKey, 0, access, &m_hKey));
-    }
-    bool Create(HKEY hRoot, LPCWSTR pszSubKey)
-    {
-        return Keep(RegCreateKeyW(hRoot, pszSubKey, &m_hKey));
-    }
-    HKEY Get() const { return m_hKey; }
-
-private:
-    bool Keep(LONG status)
-    {
-        if (status == ERROR_SUCCESS)
-            return true;
-        m_hKey = nullptr;
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExW(hRoot, pszSubKey, 0, access, &hKey) != ERROR_SUCCESS)
         return false;
-    }
+    key.Reset(hKey);
+    return true;
+}
 
-    HKEY m_hKey = nullptr;
-};
+bool CreateKey(CRegistryKey& key, HKEY hRoot, LPCWSTR pszSubKey)
+{
+    HKEY hKey = nullptr;
+    if (RegCreateKeyW(hRoot, pszSubKey, &hKey) != ERROR_SUCCESS)
+        return false;
+    key.Reset(hKey);
+    return true;
+}
 
 }  // namespace
 
 CString ReadRegString(HKEY hRoot, LPCWSTR pszSubKey, LPCWSTR pszValueName)
 {
-    CRegKey key;
-    if (!key.Open(hRoot, pszSubKey, KEY_READ | KEY_WOW64_64KEY))
+    CRegistryKey key;
+    if (!OpenKey(key, hRoot, pszSubKey, KEY_READ | KEY_WOW64_64KEY))
         return CString();
 
     // Zeroed beyond the bytes the query may fill, so data stored without its own
@@ -62,9 +49,9 @@ CString ReadRegString(HKEY hRoot, LPCWSTR pszSubKey, LPCWSTR pszValueName)
 
 BOOL WriteUserRegString(LPCWSTR pszSubKey, LPCWSTR pszValueName, LPCWSTR pszValue)
 {
-    CRegKey key;
-    if (!key.Open(HKEY_CURRENT_USER, pszSubKey, KEY_WRITE | KEY_WOW64_64KEY) &&
-        !key.Create(HKEY_CURRENT_USER, pszSubKey))
+    CRegistryKey key;
+    if (!OpenKey(key, HKEY_CURRENT_USER, pszSubKey, KEY_WRITE | KEY_WOW64_64KEY) &&
+        !CreateKey(key, HKEY_CURRENT_USER, pszSubKey))
         return FALSE;
 
     const DWORD dataSize = static_cast<DWORD>((lstrlenW(pszValue) + 1) * sizeof(wchar_t));

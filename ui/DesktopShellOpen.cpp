@@ -1,7 +1,6 @@
 #include "ui/DesktopShellOpen.h"
 
-#include "monitor/Bstr.h"
-#include "monitor/ComRef.h"
+#include "framework/Handle.h"
 
 #include <exdisp.h>
 #include <servprov.h>
@@ -37,27 +36,27 @@ private:
 };
 
 // The desktop's folder view, found through the shell's list of its windows.
-CComRef<IShellFolderViewDual> DesktopFolderView(HWND* phDesktop)
+CComPtr<IShellFolderViewDual> DesktopFolderView(HWND* phDesktop)
 {
-    CComRef<IShellFolderViewDual> folderView;
-    CComRef<IShellWindows> shellWindows;
+    CComPtr<IShellFolderViewDual> folderView;
+    CComPtr<IShellWindows> shellWindows;
     if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
                                 shellWindows.ReceiveVoid())))
         return folderView;
     CVariant desktopLocation(static_cast<LONG>(CSIDL_DESKTOP));
     CVariant noRoot;
     long hDesktop = 0;
-    CComRef<IDispatch> desktop;
+    CComPtr<IDispatch> desktop;
     if (shellWindows->FindWindowSW(&desktopLocation.Get(), &noRoot.Get(), SWC_DESKTOP, &hDesktop,
                                    SWFO_NEEDDISPATCH, desktop.Receive()) != S_OK ||
         desktop.Get() == nullptr)
         return folderView;
     *phDesktop = reinterpret_cast<HWND>(static_cast<LONG_PTR>(hDesktop));
 
-    CComRef<IServiceProvider> services;
-    CComRef<IShellBrowser> browser;
-    CComRef<IShellView> view;
-    CComRef<IDispatch> background;
+    CComPtr<IServiceProvider> services;
+    CComPtr<IShellBrowser> browser;
+    CComPtr<IShellView> view;
+    CComPtr<IDispatch> background;
     if (FAILED(desktop->QueryInterface(IID_IServiceProvider, services.ReceiveVoid())) ||
         FAILED(services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.ReceiveVoid())) ||
         FAILED(browser->QueryActiveShellView(view.Receive())) ||
@@ -68,13 +67,13 @@ CComRef<IShellFolderViewDual> DesktopFolderView(HWND* phDesktop)
 }
 
 // The shell's automation object of the desktop shell process.
-CComRef<IShellDispatch2> DesktopShellDispatch(HWND* phDesktop)
+CComPtr<IShellDispatch2> DesktopShellDispatch(HWND* phDesktop)
 {
-    CComRef<IShellDispatch2> shell;
-    CComRef<IShellFolderViewDual> folderView = DesktopFolderView(phDesktop);
+    CComPtr<IShellDispatch2> shell;
+    CComPtr<IShellFolderViewDual> folderView = DesktopFolderView(phDesktop);
     if (folderView.Get() == nullptr)
         return shell;
-    CComRef<IDispatch> application;
+    CComPtr<IDispatch> application;
     if (FAILED(folderView->get_Application(application.Receive())) || application.Get() == nullptr)
         return shell;
     application->QueryInterface(IID_IShellDispatch2, shell.ReceiveVoid());
@@ -85,7 +84,7 @@ CComRef<IShellDispatch2> DesktopShellDispatch(HWND* phDesktop)
 bool CWin32DesktopShell::OpenThroughDesktopShell(LPCWSTR pszAddress)
 {
     HWND hDesktop = nullptr;
-    CComRef<IShellDispatch2> shell = DesktopShellDispatch(&hDesktop);
+    CComPtr<IShellDispatch2> shell = DesktopShellDispatch(&hDesktop);
     if (shell.Get() == nullptr)
         return false;
     // The user just clicked, so this program may bring a window to the front; the shell,
@@ -98,7 +97,8 @@ bool CWin32DesktopShell::OpenThroughDesktopShell(LPCWSTR pszAddress)
     CVariant noFolder(L"");
     CVariant verb(L"open");
     CVariant show(static_cast<LONG>(SW_SHOW));
-    return SUCCEEDED(shell->ShellExecute(CBstr(pszAddress), noArguments.Get(), noFolder.Get(),
+    const CBstr address(SysAllocString(pszAddress));
+    return SUCCEEDED(shell->ShellExecute(address.Get(), noArguments.Get(), noFolder.Get(),
                                          verb.Get(), show.Get()));
 }
 

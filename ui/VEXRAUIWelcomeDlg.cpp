@@ -1,5 +1,6 @@
 #include "ui/VEXRAUIWelcomeDlg.h"
 
+#include "controls/SkinRepaint.h"
 #include "engine/PriorityGate.h"
 #include "engine/VEXRAUIDlg.h"
 #include "monitor/PerformanceTexts.h"
@@ -331,8 +332,8 @@ void CVEXRAUIWelcomeDlg::SetTabSelected(int nId, bool bSelected)
         return;
     // The selected tab shows its selected face in every state, so hovering and pressing
     // it change nothing on screen.
-    pTab->m_nAlternateState = bSelected ? 2 : 0;
-    pTab->m_bDisabledLook = bSelected ? TRUE : FALSE;
+    pTab->SetAlternateState(bSelected ? 2 : 0);
+    pTab->SetDisabledLook(bSelected ? TRUE : FALSE);
     pTab->InvalidateRect(nullptr, TRUE);
 }
 
@@ -378,12 +379,10 @@ void CVEXRAUIWelcomeDlg::FitEditionText()
     CClientDC dc(pEdition);
     const auto wrappedHeightAt = [&](long lfHeight) {
         logFont.lfHeight = lfHeight;
-        CFont font;
-        font.CreateFontIndirect(&logFont);
-        CFont* pOldFont = dc.SelectObject(&font);
+        const CGdiHandle<HFONT> font(::CreateFontIndirectW(&logFont));
+        const CGdiSelection selection(dc.GetSafeHdc(), font.Get());
         CRect bounds(0, 0, client.Width(), 0);
         dc.DrawText(strText, &bounds, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
-        dc.SelectObject(pOldFont);
         return bounds.Height();
     };
     const long lfHeight = ChooseFittingFontHeight(kEditionFontHeights, kEditionFontHeightCount,
@@ -391,17 +390,15 @@ void CVEXRAUIWelcomeDlg::FitEditionText()
     if (lfHeight == bodyHeight)
     {
         pEdition->SetFont(&m_fontBody, TRUE);
-        m_fontEditionFitted.DeleteObject();
+        m_fontEditionFitted.Reset();
     }
     else
     {
         // The control lets go of the old fitted font before that is deleted.
         logFont.lfHeight = lfHeight;
-        CFont fitted;
-        fitted.CreateFontIndirect(&logFont);
-        pEdition->SetFont(&fitted, TRUE);
-        m_fontEditionFitted.DeleteObject();
-        m_fontEditionFitted.Attach(fitted.Detach());
+        CGdiHandle<HFONT> fitted(::CreateFontIndirectW(&logFont));
+        ::SendMessageW(pEdition->GetSafeHwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(fitted.Get()), TRUE);
+        m_fontEditionFitted = std::move(fitted);
     }
     // The text is transparent: the skin under it is painted again with it.
     CDialogMonitorView(m_hWnd).InvalidateControlArea(IDC_SYSTEM_EDITION_VALUE);
@@ -518,11 +515,7 @@ void CVEXRAUIWelcomeDlg::UpdateEngineStatusText()
     if (strText == kEngineStatusText)
         return;
     pStatus->SetWindowText(kEngineStatusText);
-    // The label is transparent: the skin under it must be painted again.
-    CRect rect;
-    pStatus->GetWindowRect(&rect);
-    ScreenToClient(&rect);
-    InvalidateRect(&rect, TRUE);
+    RepaintSkinUnder(m_hWnd, pStatus->GetSafeHwnd());
 }
 
 void CVEXRAUIWelcomeDlg::AddTrayIcon()

@@ -11,6 +11,7 @@
 #include "engine/ProcessNotify.h"
 #include "engine/Win32ProcessSystem.h"
 #include "framework/Afx.h"
+#include "framework/Handle.h"
 #include "monitor/MonitorView.h"
 #include "monitor/PerfCounters.h"
 #include "monitor/SystemFacts.h"
@@ -113,7 +114,7 @@ public:
     CFont m_fontSubtitle;
     CFont m_fontBody;
     CFont m_fontGaugeLabel;
-    CFont m_fontEditionFitted;  // the edition value's font when the body font is too large
+    CGdiHandle<HFONT> m_fontEditionFitted;  // the edition value's font when the body font is too large
 
     CStatic m_stWelcome;
     CStatic m_stSlogan;

@@ -6,19 +6,6 @@
 
 #include "controls/GifWalker.h"
 
-namespace {
-
-size_t CountFrames(const uint8_t* data, size_t size, uint32_t tableSize)
-{
-    CGifWalker walker(data, static_cast<uint32_t>(size), tableSize);
-    size_t frames = 0;
-    while (walker.SkipFrame())
-        ++frames;
-    return frames;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     GifHeader header;
@@ -26,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     // Copy into a block of exactly the input's size so any overread is caught.
     std::vector<uint8_t> bytes(data, data + size);
-    const size_t frames = CountFrames(bytes.data(), bytes.size(), header.globalTableSize);
+    const size_t frames = CountGifFrames(bytes.data(), static_cast<uint32_t>(bytes.size()), header.globalTableSize);
 
     CGifWalker walker(bytes.data(), static_cast<uint32_t>(bytes.size()), header.globalTableSize);
     GifFrameFacts facts;

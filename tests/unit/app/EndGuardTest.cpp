@@ -3,7 +3,7 @@
 // driven end to end in tests/e2e/EndGuardTest.cpp.
 #include "app/EndGuardArgument.h"
 #include "app/EndGuardMode.h"
-#include "engine/ScopedHandle.h"
+#include "framework/Handle.h"
 
 #include <gtest/gtest.h>
 
@@ -102,14 +102,14 @@ TEST(EndGuardMode, ValueThatIsNoHandle_EndsAtOnce)
 {
     EXPECT_TRUE(GuardEndsAtOnce(0x7FFFFFF0u));
     // An event is a handle of this process, but not of a process.
-    CScopedHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    CKernelHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     EXPECT_TRUE(GuardEndsAtOnce(HandleToULong(event.Get())));
 }
 
 TEST(EndGuardMode, HandleOfItsOwnProcess_EndsAtOnceInsteadOfWaitingForItself)
 {
     EXPECT_TRUE(GuardEndsAtOnce(HandleToULong(GetCurrentProcess())));
-    CScopedHandle self;
+    CKernelHandle self;
     ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(),
                                 self.Receive(), SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION,
                                 FALSE, 0));

@@ -197,7 +197,7 @@ TEST_F(GdipButtonTest, FirstPaint_ComposesFacesFromPngsOverTheParentsPixels)
     ASSERT_TRUE(dialog.CreateIndirect(dialogTemplate.Get(), nullptr));
     dialog.ShowWindow(SW_SHOW);
     dialog.UpdateWindow();
-    ASSERT_TRUE(controls_test::PumpUntil([&] { return dialog.m_button.m_bFacesBuilt != FALSE; }))
+    ASSERT_TRUE(controls_test::PumpUntil([&] { return dialog.m_button.AreFacesBuilt() != FALSE; }))
         << "the first paint composes the faces";
     EXPECT_TRUE(dialog.m_button.GetStyle() & BS_OWNERDRAW);
 
@@ -205,7 +205,7 @@ TEST_F(GdipButtonTest, FirstPaint_ComposesFacesFromPngsOverTheParentsPixels)
     ASSERT_TRUE(normal.Load(IDR_PNG_CLOSE_NORMAL));
     ASSERT_TRUE(pressed.Load(IDR_PNG_CLOSE_PRESSED));
     ASSERT_TRUE(hover.Load(IDR_PNG_CLOSE_HOVER));
-    const std::vector<POINT> points = SamplePoints(*normal.m_pBitmap);
+    const std::vector<POINT> points = SamplePoints(*normal.Bitmap());
     ASSERT_GE(points.size(), 2u) << "the close image has opaque and transparent pixels";
 
     // The first row and column show the captured background; the image starts at (1, 1).
@@ -219,8 +219,8 @@ TEST_F(GdipButtonTest, FirstPaint_ComposesFacesFromPngsOverTheParentsPixels)
                                         {ButtonFace::Pressed, &pressed}, {ButtonFace::Disabled, &pressed},
                                         {ButtonFace::AltNormal, &pressed}};
     for (const Expectation& e : expectations)
-        for (const POINT& p : SamplePoints(*e.image->m_pBitmap)) {
-            const COLORREF expected = Composed(*e.image->m_pBitmap, p.x, p.y);
+        for (const POINT& p : SamplePoints(*e.image->Bitmap())) {
+            const COLORREF expected = Composed(*e.image->Bitmap(), p.x, p.y);
             const COLORREF actual = FacePixel(dialog.m_button, e.face, p.x + 1, p.y + 1);
             EXPECT_TRUE(ColoursClose(actual, expected, 4))
                 << "face " << static_cast<int>(e.face) << " at " << p.x << "," << p.y << ": "
@@ -228,8 +228,8 @@ TEST_F(GdipButtonTest, FirstPaint_ComposesFacesFromPngsOverTheParentsPixels)
         }
 
     // The alternate hover face is the alternate image brightened, drawn from its (1, 1) to (0, 0).
-    for (const POINT& p : SamplePoints(*pressed.m_pBitmap)) {
-        const COLORREF expected = Composed(*pressed.m_pBitmap, p.x + 1, p.y + 1, true);
+    for (const POINT& p : SamplePoints(*pressed.Bitmap())) {
+        const COLORREF expected = Composed(*pressed.Bitmap(), p.x + 1, p.y + 1, true);
         const COLORREF actual = FacePixel(dialog.m_button, ButtonFace::AltHover, p.x, p.y);
         EXPECT_TRUE(ColoursClose(actual, expected, 4))
             << "alternate hover at " << p.x << "," << p.y << ": " << ColourText(actual) << " expected "
@@ -245,7 +245,7 @@ TEST_F(GdipButtonTest, DrawItem_CopiesTheFaceTheStateSelects_AndHoverFollowsTheM
     ASSERT_TRUE(dialog.CreateIndirect(dialogTemplate.Get(), nullptr));
     dialog.ShowWindow(SW_SHOW);
     dialog.UpdateWindow();
-    ASSERT_TRUE(controls_test::PumpUntil([&] { return dialog.m_button.m_bFacesBuilt != FALSE; }));
+    ASSERT_TRUE(controls_test::PumpUntil([&] { return dialog.m_button.AreFacesBuilt() != FALSE; }));
     CTestButton& button = dialog.m_button;
 
     auto drawnAs = [&](UINT itemState, ButtonFace face) {
@@ -264,21 +264,21 @@ TEST_F(GdipButtonTest, DrawItem_CopiesTheFaceTheStateSelects_AndHoverFollowsTheM
     };
 
     EXPECT_TRUE(drawnAs(0, ButtonFace::Normal));
-    button.m_nAlternateState = 2;
+    button.SetAlternateState(2);
     EXPECT_TRUE(drawnAs(ODS_SELECTED, ButtonFace::AltPressed));
     EXPECT_TRUE(drawnAs(0, ButtonFace::AltNormal));
-    button.m_nAlternateState = 0;
+    button.SetAlternateState(0);
 
     button.SendMessage(WM_MOUSEHOVER, 0, MAKELPARAM(3, 3));
-    EXPECT_TRUE(button.m_bHovering);
+    EXPECT_TRUE(button.IsHovering());
     EXPECT_TRUE(drawnAs(0, ButtonFace::Hover));
-    button.m_bDisabledLook = TRUE;
+    button.SetDisabledLook(TRUE);
     EXPECT_TRUE(drawnAs(ODS_SELECTED, ButtonFace::Disabled)) << "disabled look even under the mouse, pressed";
-    button.m_bDisabledLook = FALSE;
+    button.SetDisabledLook(FALSE);
 
     button.SendMessage(WM_MOUSELEAVE);
-    EXPECT_FALSE(button.m_bHovering);
-    EXPECT_FALSE(button.m_bTracking);
+    EXPECT_FALSE(button.IsHovering());
+    EXPECT_FALSE(button.IsTrackingMouse());
     EXPECT_TRUE(drawnAs(0, ButtonFace::Normal));
     // The normal and hover faces differ somewhere, or the checks above would prove nothing.
     bool differ = false;
@@ -302,13 +302,13 @@ TEST_F(GdipButtonTest, PngResource_LoadsAtItsSize_MissingOneHoldsNothing)
 {
     CGdiPlusBitmapResource image;
     EXPECT_FALSE(image.Load(60000));
-    EXPECT_EQ(image.m_pBitmap, nullptr);
-    EXPECT_EQ(image.m_hBuffer, nullptr);
+    EXPECT_EQ(image.Bitmap(), nullptr);
+    EXPECT_FALSE(image.HoldsBytes());
     ASSERT_TRUE(image.Load(IDR_PNG_START_NORMAL));
-    EXPECT_EQ(image.m_pBitmap->GetWidth(), 250u);
-    EXPECT_EQ(image.m_pBitmap->GetHeight(), 38u);
-    EXPECT_NE(image.m_hBuffer, nullptr) << "the bytes stay for the bitmap's life";
+    EXPECT_EQ(image.Bitmap()->GetWidth(), 250u);
+    EXPECT_EQ(image.Bitmap()->GetHeight(), 38u);
+    EXPECT_TRUE(image.HoldsBytes()) << "the bytes stay for the bitmap's life";
     image.Empty();
-    EXPECT_EQ(image.m_pBitmap, nullptr);
-    EXPECT_EQ(image.m_hBuffer, nullptr);
+    EXPECT_EQ(image.Bitmap(), nullptr);
+    EXPECT_FALSE(image.HoldsBytes());
 }

@@ -127,11 +127,7 @@ size_t CountFrames(const std::vector<uint8_t>& bytes)
     GifHeader header;
     if (!ReadGifHeader(bytes.data(), bytes.size(), header))
         return 0;
-    CGifWalker walker(bytes.data(), static_cast<uint32_t>(bytes.size()), header.globalTableSize);
-    size_t frames = 0;
-    while (walker.SkipFrame())
-        ++frames;
-    return frames;
+    return CountGifFrames(bytes.data(), static_cast<uint32_t>(bytes.size()), header.globalTableSize);
 }
 
 } // namespace

@@ -96,11 +96,7 @@ size_t FramesInResource(UINT id)
     GifHeader header;
     if (!ReadGifHeader(data, size, header))
         return 0;
-    CGifWalker walker(data, size, header.globalTableSize);
-    size_t frames = 0;
-    while (walker.SkipFrame())
-        ++frames;
-    return frames;
+    return CountGifFrames(data, size, header.globalTableSize);
 }
 
 } // namespace
@@ -118,11 +114,11 @@ TEST_F(PictureBoxTest, LoadFromResource_WelcomeAnimation_DecodesEveryFrameAndTak
 
     EXPECT_FALSE(picture.Play()) << "an animation reports no still picture";
     EXPECT_TRUE(picture.IsAnimating());
-    EXPECT_TRUE(PumpUntil([&] { return picture.m_nCurrentFrame >= 2; })) << "the frames advance";
+    EXPECT_TRUE(PumpUntil([&] { return picture.GetCurrentFrame() >= 2; })) << "the frames advance";
     picture.StopAnimation();
     EXPECT_FALSE(picture.IsAnimating());
-    const int stoppedAt = picture.m_nCurrentFrame;
-    EXPECT_FALSE(PumpUntil([&] { return picture.m_nCurrentFrame != stoppedAt; }, 300)) << "stopped means stopped";
+    const int stoppedAt = picture.GetCurrentFrame();
+    EXPECT_FALSE(PumpUntil([&] { return picture.GetCurrentFrame() != stoppedAt; }, 300)) << "stopped means stopped";
 }
 
 TEST_F(PictureBoxTest, OneFrameGif_IsStillAtTheLogicalScreenSize)
@@ -194,4 +190,28 @@ TEST_F(PictureBoxTest, Animation_DrawsFramesAtTheirPlace_AndClearsAtWrapAround)
     EXPECT_FALSE(picture.IsAnimating());
     EXPECT_TRUE(picture.Play());
     EXPECT_EQ(PixelNow(1, 1), TableColour(3));
+}
+
+TEST_F(PictureBoxTest, Play_AfterItsWindowIsGone_StartsNoThreadAndDrawsNothing)
+{
+    const CGifBytes animation = CGifBytes().Header(16, 16, 2)
+                                    .Control(5, 1).Image(0, 0, 16, 16, 0)
+                                    .Control(5, 2).Image(4, 4, 4, 4, 1)
+                                    .Trailer();
+    CGlobalBytes animationBytes(animation.Bytes());
+    CPictureBoxEx& picture = m_dialog.m_picture;
+    ASSERT_TRUE(picture.LoadFromBuffer(animationBytes.Handle(), animationBytes.Size()));
+    m_dialog.DestroyWindow();
+    EXPECT_FALSE(picture.Play());
+    EXPECT_FALSE(picture.IsAnimating()) << "a thread without a window would invalidate every window";
+}
+
+TEST_F(PictureBoxTest, Play_StillPictureAfterItsWindowIsGone_IsRefused)
+{
+    const CGifBytes still = CGifBytes().Header(4, 4, 2).Image(0, 0, 4, 4, 3).Trailer();
+    CGlobalBytes stillBytes(still.Bytes());
+    CPictureBoxEx& picture = m_dialog.m_picture;
+    ASSERT_TRUE(picture.LoadFromBuffer(stillBytes.Handle(), stillBytes.Size()));
+    m_dialog.DestroyWindow();
+    EXPECT_FALSE(picture.Play());
 }

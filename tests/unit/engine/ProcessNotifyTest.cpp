@@ -72,7 +72,7 @@ public:
         ++calls;
         return FALSE;
     }
-    HANDLE Thread() const { return m_hThread; }
+    HANDLE Thread() const { return m_hThread.Get(); }
     volatile LONG calls = 0;
 };
 }

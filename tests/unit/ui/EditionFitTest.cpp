@@ -193,7 +193,7 @@ TEST_F(EditionFitTest, TextThatFitsTwoLines_KeepsTheBodyFont_AlsoAfterALongerOne
     EXPECT_NE(static_cast<HFONT>(m_dlg.m_fontBody), EditionFont());
     ShowEdition(usual);
     EXPECT_EQ(static_cast<HFONT>(m_dlg.m_fontBody), EditionFont());
-    EXPECT_EQ(nullptr, m_dlg.m_fontEditionFitted.GetSafeHandle()) << "the smaller font is let go";
+    EXPECT_EQ(nullptr, m_dlg.m_fontEditionFitted.Get()) << "the smaller font is let go";
 }
 
 }  // namespace

@@ -115,8 +115,8 @@ TEST_F(WelcomeDlgTest, ShowPage_EachPageHidesWhatTheOthersShowed)
 TEST_F(WelcomeDlgTest, ShowPage_SelectsTheTabOfThePageShown)
 {
     auto expectSelected = [](const CGdipButton& tab, bool bSelected, const char* pszWhat) {
-        EXPECT_EQ(bSelected ? 2 : 0, tab.m_nAlternateState) << pszWhat;
-        EXPECT_EQ(bSelected, tab.m_bDisabledLook != FALSE) << pszWhat;
+        EXPECT_EQ(bSelected ? 2 : 0, tab.AlternateState()) << pszWhat;
+        EXPECT_EQ(bSelected, tab.IsDisabledLook() != FALSE) << pszWhat;
     };
     m_dlg.ShowPage(1);
     expectSelected(m_dlg.m_btnTabEngine, true, "engine page: engine tab");

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "WindowTestSupport.h"
+#include "controls/WindowTestSupport.h"
 #include "engine/VEXRAUIDlg.h"
 #include "res/resource.h"
 
