@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         GifHeader cutHeader;
         if (!ReadGifHeader(standalone.data(), standalone.size(), cutHeader)
             || cutHeader.globalTableSize != header.globalTableSize
-            || CountFrames(standalone.data(), standalone.size(), cutHeader.globalTableSize) != 1)
+            || CountGifFrames(standalone.data(), static_cast<uint32_t>(standalone.size()), cutHeader.globalTableSize) != 1)
             std::abort();
     }
     if (extracted != frames)
