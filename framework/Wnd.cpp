@@ -242,13 +242,13 @@ CWnd::~CWnd()
 {
     if (!m_hWnd || LookupPermanent(m_hWnd) != this)
         return;  // a placeholder, a temporary wrapper or already detached
-    if (m_bCreatedByFramework)
-        ::DestroyWindow(m_hWnd);  // WM_NCDESTROY takes it out of the map
-    else if (m_pfnSuper)
-        UnsubclassWindow();
-    else
-        Detach();
-    m_hWnd = nullptr;
+    // The derived parts of this object are gone by now, so no message may reach it: the
+    // window gets its own procedure back and leaves the map before anything else happens
+    // to it. A class whose OnDestroy must run destroys its window in its own destructor.
+    const bool bDestroy = m_bCreatedByFramework;
+    const HWND hWnd = m_pfnSuper ? UnsubclassWindow() : Detach();
+    if (bDestroy && hWnd)
+        ::DestroyWindow(hWnd);
 }
 
 CWnd* CWnd::FromHandle(HWND hWnd)

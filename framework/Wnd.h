@@ -121,7 +121,9 @@ protected:
     BOOL ReflectChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
 
     WNDPROC m_pfnSuper = nullptr;  // the window's own procedure, after subclassing
-    bool m_bCreatedByFramework = false;  // destroyed with the object if still alive
+    // Destroyed with the object if still alive, after it has left the map; a class that
+    // must see its own OnDestroy calls DestroyWindow in its destructor.
+    bool m_bCreatedByFramework = false;
 
     DECLARE_MESSAGE_MAP()
 

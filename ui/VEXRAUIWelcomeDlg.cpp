@@ -75,7 +75,12 @@ CVEXRAUIWelcomeDlg::CVEXRAUIWelcomeDlg(CWnd* pParent)
 }
 
 // The shared resource icon is not destroyed; the fonts go with their members.
-CVEXRAUIWelcomeDlg::~CVEXRAUIWelcomeDlg() = default;
+CVEXRAUIWelcomeDlg::~CVEXRAUIWelcomeDlg()
+{
+    // OnDestroy returns every process to normal: it must run while this object is whole.
+    if (GetSafeHwnd())
+        DestroyWindow();
+}
 
 void CVEXRAUIWelcomeDlg::DoDataExchange(CDataExchange* pDX)
 {

@@ -203,6 +203,47 @@ TEST_F(DialogTest, DestroyedDialog_LeavesNoObjectsInTheMap)
     EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hButton));
 }
 
+// Subclasses a control of a dialog it does not belong to, and notes at the control's end
+// whether that dialog's object could still be reached through the window map.
+class CParentWatcher : public CWnd
+{
+public:
+    bool m_bDestroyed = false;
+    bool m_bParentReachable = false;
+
+protected:
+    void OnDestroy()
+    {
+        m_bDestroyed = true;
+        m_bParentReachable = CWnd::FromHandlePermanent(::GetParent(m_hWnd)) != nullptr;
+        CWnd::OnDestroy();
+    }
+
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CParentWatcher, CWnd)
+    ON_WM_DESTROY()
+END_MESSAGE_MAP()
+
+TEST_F(DialogTest, DialogObjectEndingFirst_ItsWindowIsDestroyedOutsideTheObject)
+{
+    CParentWatcher watcher;
+    HWND hDlg;
+    {
+        CDialog dlg;
+        ASSERT_TRUE(dlg.CreateIndirect(m_template.Get()));
+        hDlg = dlg.m_hWnd;
+        ASSERT_TRUE(watcher.SubclassWindow(::GetDlgItem(hDlg, IDC_ACTION)));
+    }
+    EXPECT_FALSE(::IsWindow(hDlg));
+    EXPECT_TRUE(watcher.m_bDestroyed);
+    EXPECT_FALSE(watcher.m_bParentReachable)
+        << "the window of a half-destroyed object was destroyed through the object";
+    EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hDlg));
+    EXPECT_EQ(nullptr, watcher.m_hWnd);
+}
+
 // ---- Self-deleting modeless dialogs ---------------------------------------------------
 
 TEST_F(DialogTest, SelfDeletingModeless_DestroyWindowDeletesItOnce)
