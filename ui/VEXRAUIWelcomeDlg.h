@@ -107,7 +107,9 @@ private:
     bool IsEndUnderWay() const;
     static bool IsEndGuardProcess(WPARAM wParam);
 
-public:
+    // The dialog's unit tests read its state through this class; nothing else may.
+    friend class CWelcomeDlgTestAccess;
+
     HICON m_hIcon;
     CFont m_fontFooter;
     CFont m_fontTitle;

@@ -4,6 +4,7 @@
 #include "monitor/WindowsEdition.h"
 #include "res/resource.h"
 #include "ui/FittingFont.h"
+#include "WelcomeDlgTestAccess.h"
 #include "ui/VEXRAUIWelcomeDlg.h"
 
 #include <gtest/gtest.h>
@@ -145,7 +146,7 @@ TEST_F(EditionFitTest, Control_IsTwoLinesOfTheBodyFontHigh_AtItsPlaceAndWidth)
     EXPECT_EQ(410, rect.right - rect.left);
 
     HDC hdc = GetDC(m_hEdition);
-    HGDIOBJ hOld = SelectObject(hdc, m_dlg.m_fontBody);
+    HGDIOBJ hOld = SelectObject(hdc, CWelcomeDlgTestAccess::BodyFont(m_dlg));
     TEXTMETRICW metrics = {};
     GetTextMetricsW(hdc, &metrics);
     SelectObject(hdc, hOld);
@@ -190,10 +191,10 @@ TEST_F(EditionFitTest, TextThatFitsTwoLines_KeepsTheBodyFont_AlsoAfterALongerOne
         u"Service Pack 1 (build 7601), 64-bit";
     const std::u16string usual = u"Microsoft Windows 11 Professional (build 22631), 64-bit";
     ShowEdition(longest);
-    EXPECT_NE(static_cast<HFONT>(m_dlg.m_fontBody), EditionFont());
+    EXPECT_NE(CWelcomeDlgTestAccess::BodyFont(m_dlg), EditionFont());
     ShowEdition(usual);
-    EXPECT_EQ(static_cast<HFONT>(m_dlg.m_fontBody), EditionFont());
-    EXPECT_EQ(nullptr, m_dlg.m_fontEditionFitted.Get()) << "the smaller font is let go";
+    EXPECT_EQ(CWelcomeDlgTestAccess::BodyFont(m_dlg), EditionFont());
+    EXPECT_EQ(nullptr, CWelcomeDlgTestAccess::FittedEditionFont(m_dlg)) << "the smaller font is let go";
 }
 
 }  // namespace

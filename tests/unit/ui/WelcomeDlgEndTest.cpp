@@ -3,6 +3,7 @@
 // end of the session or a request to close.
 #include "engine/PriorityGate.h"
 #include "res/resource.h"
+#include "WelcomeDlgTestAccess.h"
 #include "ui/VEXRAUIWelcomeDlg.h"
 
 #include <gtest/gtest.h>
@@ -42,7 +43,7 @@ protected:
         m_dlg.SetEndGuard(&m_guard);
         ASSERT_TRUE(m_dlg.Create(IDD_VEXRAUI_DIALOG, nullptr));
         m_hDlg = m_dlg.GetSafeHwnd();
-        m_dlg.m_engine.m_bEngineStarted = TRUE;  // as after Start
+        CWelcomeDlgTestAccess::Engine(m_dlg).m_bEngineStarted = TRUE;  // as after Start
     }
     void TearDown() override
     {
@@ -80,11 +81,11 @@ TEST_F(WelcomeDlgEndTest, EndGuard_ReportsOfItsProcessAreNotActedOn)
 {
     ASSERT_NO_FATAL_FAILURE(Open());
     ReportStart(kGuardPid);
-    EXPECT_EQ(0, m_dlg.m_engine.m_nStartedPidCount) << "the guard would be announced";
-    EXPECT_NE(kGuardPid, m_dlg.m_engine.m_dwLastStartedPid);
+    EXPECT_EQ(0, CWelcomeDlgTestAccess::Engine(m_dlg).m_nStartedPidCount) << "the guard would be announced";
+    EXPECT_NE(kGuardPid, CWelcomeDlgTestAccess::Engine(m_dlg).m_dwLastStartedPid);
 
     ReportStart(kOtherPid);
-    EXPECT_EQ(1, m_dlg.m_engine.m_nStartedPidCount);
+    EXPECT_EQ(1, CWelcomeDlgTestAccess::Engine(m_dlg).m_nStartedPidCount);
 }
 
 TEST_F(WelcomeDlgEndTest, EndGuardThatCannotStart_TheProgramRunsOnWithoutOne)
@@ -94,7 +95,23 @@ TEST_F(WelcomeDlgEndTest, EndGuardThatCannotStart_TheProgramRunsOnWithoutOne)
     EXPECT_EQ(0u, GetEndGuardProcessId());
     EXPECT_TRUE(IsWindowVisible(m_hDlg));
     ReportStart(kOtherPid);
-    EXPECT_EQ(1, m_dlg.m_engine.m_nStartedPidCount);
+    EXPECT_EQ(1, CWelcomeDlgTestAccess::Engine(m_dlg).m_nStartedPidCount);
+}
+
+TEST_F(WelcomeDlgEndTest, DialogObjectEndingWithItsWindowOpen_StillEndsInOrder)
+{
+    FakeEndGuard guard;
+    HWND hDlg = nullptr;
+    {
+        CVEXRAUIWelcomeDlg dlg;
+        dlg.SetEndGuard(&guard);
+        ASSERT_TRUE(dlg.Create(IDD_VEXRAUI_DIALOG, nullptr));
+        hDlg = dlg.GetSafeHwnd();
+    }
+    EXPECT_FALSE(IsWindow(hDlg));
+    EXPECT_TRUE(HasPriorityRestoreBegun()) << "the processes were not returned to normal";
+    EXPECT_EQ(1, guard.standDowns);
+    EXPECT_TRUE(guard.restoredBeforeStandDown);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -114,7 +131,7 @@ TEST_F(WelcomeDlgEndTest, RestoreBegunOnAnotherThread_LaterReportsAndCyclesChang
     SendMessageW(m_hDlg, WM_PROCESS_PRESENT, GetCurrentProcessId(), 1);
     SendMessageW(m_hDlg, WM_TIMER, TIMER_FOREGROUND, 0);
 
-    EXPECT_EQ(0, m_dlg.m_engine.m_nStartedPidCount);
+    EXPECT_EQ(0, CWelcomeDlgTestAccess::Engine(m_dlg).m_nStartedPidCount);
     EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), GetPriorityClass(GetCurrentProcess()));
     wchar_t szCount[32] = {};
     GetWindowTextW(GetDlgItem(m_hDlg, IDC_ENGINE_PROCESS_COUNT), szCount, 32);
@@ -132,7 +149,7 @@ TEST_F(WelcomeDlgEndTest, EndSessionAskingToClose_RestoresRemovesTheIconAndEnds)
     SendMessageW(m_hDlg, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
 
     EXPECT_TRUE(HasPriorityRestoreBegun());
-    EXPECT_FALSE(m_dlg.m_bTrayIconAdded);
+    EXPECT_FALSE(CWelcomeDlgTestAccess::IsTrayIconAdded(m_dlg));
     EXPECT_EQ(1, m_guard.standDowns);
     // A modeless dialog that ends is hidden; the modal loop of the program ends with it.
     EXPECT_FALSE(IsWindowVisible(m_hDlg)) << "the dialog did not end";
@@ -147,5 +164,5 @@ TEST_F(WelcomeDlgEndTest, EndSessionCancelled_TheProgramRunsOn)
     EXPECT_EQ(0, m_guard.standDowns);
     EXPECT_TRUE(IsWindowVisible(m_hDlg));
     ReportStart(kOtherPid);
-    EXPECT_EQ(1, m_dlg.m_engine.m_nStartedPidCount);
+    EXPECT_EQ(1, CWelcomeDlgTestAccess::Engine(m_dlg).m_nStartedPidCount);
 }

@@ -1,6 +1,7 @@
 // The main dialog built from the executable's own dialog template: what each page shows,
 // the text colours of its statics and the fonts of its texts.
 #include "res/resource.h"
+#include "WelcomeDlgTestAccess.h"
 #include "ui/VEXRAUIWelcomeDlg.h"
 
 #include <gtest/gtest.h>
@@ -119,20 +120,20 @@ TEST_F(WelcomeDlgTest, ShowPage_SelectsTheTabOfThePageShown)
         EXPECT_EQ(bSelected, tab.IsDisabledLook() != FALSE) << pszWhat;
     };
     m_dlg.ShowPage(1);
-    expectSelected(m_dlg.m_btnTabEngine, true, "engine page: engine tab");
-    expectSelected(m_dlg.m_btnTabSystem, false, "engine page: system tab");
+    expectSelected(CWelcomeDlgTestAccess::EngineTab(m_dlg), true, "engine page: engine tab");
+    expectSelected(CWelcomeDlgTestAccess::SystemTab(m_dlg), false, "engine page: system tab");
     m_dlg.ShowPage(2);
-    expectSelected(m_dlg.m_btnTabEngine, false, "system page: engine tab");
-    expectSelected(m_dlg.m_btnTabSystem, true, "system page: system tab");
+    expectSelected(CWelcomeDlgTestAccess::EngineTab(m_dlg), false, "system page: engine tab");
+    expectSelected(CWelcomeDlgTestAccess::SystemTab(m_dlg), true, "system page: system tab");
 }
 
 TEST_F(WelcomeDlgTest, ShowPage_PlaysTheAnimationsOfItsPage)
 {
-    EXPECT_TRUE(m_dlg.m_picWelcome.IsAnimating());
-    EXPECT_FALSE(m_dlg.m_picCpuGauge.IsAnimating());
+    EXPECT_TRUE(CWelcomeDlgTestAccess::WelcomePicture(m_dlg).IsAnimating());
+    EXPECT_FALSE(CWelcomeDlgTestAccess::CpuGauge(m_dlg).IsAnimating());
     m_dlg.ShowPage(1);
-    EXPECT_TRUE(m_dlg.m_picCpuGauge.IsAnimating());
-    EXPECT_TRUE(m_dlg.m_picMemGauge.IsAnimating());
+    EXPECT_TRUE(CWelcomeDlgTestAccess::CpuGauge(m_dlg).IsAnimating());
+    EXPECT_TRUE(CWelcomeDlgTestAccess::MemoryGauge(m_dlg).IsAnimating());
 }
 
 TEST_F(WelcomeDlgTest, ShowPage_UnknownPage_ChangesNothing)
@@ -264,7 +265,7 @@ TEST_F(WelcomeDlgTest, VersionLine_ComesFromTheExecutablesRecord)
 TEST_F(WelcomeDlgTest, EndOfSession_LaterReportsAndCycles_ChangeNoPriorityAgain)
 {
     const HWND hDlg = m_dlg.GetSafeHwnd();
-    m_dlg.m_engine.m_bEngineStarted = TRUE;  // as after Start
+    CWelcomeDlgTestAccess::Engine(m_dlg).m_bEngineStarted = TRUE;  // as after Start
     SendMessageW(hDlg, WM_ENDSESSION, TRUE, 0);
     EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), GetPriorityClass(GetCurrentProcess()));
 
