@@ -1,6 +1,5 @@
 #include "app/StartupChecks.h"
 
-#include "framework/Handle.h"
 
 namespace
 {
@@ -37,11 +36,10 @@ BOOL CWin32StartupSystem::StartShellVerb(SHELLEXECUTEINFOW* pInfo)
     return ::ShellExecuteExW(pInfo);
 }
 
-void CWin32StartupSystem::ReleaseInstanceMutex(HANDLE hMutex)
+void CWin32StartupSystem::ReleaseInstanceMutex(CKernelHandle mutex)
 {
     // Created owned and then waited on, the mutex is owned more than once; each ownership
     // needs its own release, or a handle still open elsewhere keeps it held by us.
-    const CKernelHandle mutex(hMutex);
     while (::ReleaseMutex(mutex.Get()))
     {
     }
@@ -61,7 +59,7 @@ BOOL IsUserAdministrator(IStartupSystem& system)
     return bChecked && bIsMember;
 }
 
-bool RelaunchElevatedIfNeeded(IStartupSystem& system, HANDLE& hInstanceMutex)
+bool RelaunchElevatedIfNeeded(IStartupSystem& system, CKernelHandle& instanceMutex)
 {
     if (IsUserAdministrator(system))
         return false;
@@ -75,11 +73,8 @@ bool RelaunchElevatedIfNeeded(IStartupSystem& system, HANDLE& hInstanceMutex)
 
     // The elevated copy creates the same mutex; while we still own it, the copy would
     // take us for a running instance and end.
-    if (hInstanceMutex != nullptr)
-    {
-        system.ReleaseInstanceMutex(hInstanceMutex);
-        hInstanceMutex = nullptr;
-    }
+    if (instanceMutex)
+        system.ReleaseInstanceMutex(std::move(instanceMutex));
 
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof(info);
@@ -107,9 +102,9 @@ CString ReadUserNameForInstanceMutex()
     return CString(szUser);
 }
 
-bool IsInstanceMutexHeldElsewhere(LPCWSTR pszName, HANDLE& hMutex)
+bool IsInstanceMutexHeldElsewhere(LPCWSTR pszName, CKernelHandle& mutex)
 {
-    hMutex = ::CreateMutexW(nullptr, TRUE, pszName);
+    mutex.Reset(::CreateMutexW(nullptr, TRUE, pszName));
     // A zero wait on a NULL handle fails (WAIT_FAILED): counted as another instance.
-    return ::WaitForSingleObject(hMutex, 0) != WAIT_OBJECT_0;
+    return ::WaitForSingleObject(mutex.Get(), 0) != WAIT_OBJECT_0;
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "framework/Afx.h"
+#include "framework/Handle.h"
 
 #include <shellapi.h>
 
@@ -22,7 +23,7 @@ public:
     virtual DWORD GetExecutablePath(LPWSTR pszPath, DWORD nCount) = 0;
     virtual BOOL StartShellVerb(SHELLEXECUTEINFOW* pInfo) = 0;
     // Gives up ownership of the instance mutex and closes the handle.
-    virtual void ReleaseInstanceMutex(HANDLE hMutex) = 0;
+    virtual void ReleaseInstanceMutex(CKernelHandle mutex) = 0;
 };
 
 // The real calls.
@@ -36,7 +37,7 @@ public:
     void FreeSid(PSID pSid) override;
     DWORD GetExecutablePath(LPWSTR pszPath, DWORD nCount) override;
     BOOL StartShellVerb(SHELLEXECUTEINFOW* pInfo) override;
-    void ReleaseInstanceMutex(HANDLE hMutex) override;
+    void ReleaseInstanceMutex(CKernelHandle mutex) override;
 };
 
 // Whether the calling thread's token is a member of the built-in Administrators group.
@@ -46,10 +47,10 @@ BOOL IsUserAdministrator(IStartupSystem& system);
 
 // Starts an elevated copy of this executable ("runas", no command line) when the user is
 // not an administrator. The instance mutex is released and closed first, so the copy
-// starts as the only instance; hInstanceMutex is then NULL. Returns true when this process
+// starts as the only instance; instanceMutex is then empty. Returns true when this process
 // must end now (with exit code 1), whether or not the copy really started; false when it
 // may go on (administrator, or the executable's path cannot be read).
-bool RelaunchElevatedIfNeeded(IStartupSystem& system, HANDLE& hInstanceMutex);
+bool RelaunchElevatedIfNeeded(IStartupSystem& system, CKernelHandle& instanceMutex);
 
 // The name of the per-user instance mutex: the prefix followed directly by the user name,
 // with no separator. An empty user name gives the bare prefix.
@@ -59,7 +60,7 @@ CString MakeInstanceMutexName(LPCWSTR pszPrefix, LPCWSTR pszUserName);
 // (or any failure) gives the empty string.
 CString ReadUserNameForInstanceMutex();
 
-// Creates (or opens) the instance mutex, asking for ownership, and stores its handle in
-// hMutex. Returns true when another instance holds it: anything but WAIT_OBJECT_0 from a
+// Creates (or opens) the instance mutex, asking for ownership, and keeps its handle in
+// mutex. Returns true when another instance holds it: anything but WAIT_OBJECT_0 from a
 // zero wait, including a mutex that could not be created at all.
-bool IsInstanceMutexHeldElsewhere(LPCWSTR pszName, HANDLE& hMutex);
+bool IsInstanceMutexHeldElsewhere(LPCWSTR pszName, CKernelHandle& mutex);

@@ -48,7 +48,7 @@ BOOL CVEXRAUIApp::InitInstance()
     }
 
     CWin32StartupSystem system;
-    if (RelaunchElevatedIfNeeded(system, m_hInstanceMutex))
+    if (RelaunchElevatedIfNeeded(system, m_instanceMutex))
         std::exit(kExitCodeRelaunched);
 
     // From here on this process changes other processes' classes; should it crash, it
@@ -82,7 +82,7 @@ bool CVEXRAUIApp::IsAnotherInstanceRunning()
 {
     const CString strName =
         MakeInstanceMutexName(g_strInstanceMutexName, ReadUserNameForInstanceMutex());
-    return IsInstanceMutexHeldElsewhere(strName, m_hInstanceMutex);
+    return IsInstanceMutexHeldElsewhere(strName, m_instanceMutex);
 }
 
 void CVEXRAUIApp::ShowRunningInstance(LPCWSTR pszTitle)

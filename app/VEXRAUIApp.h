@@ -3,6 +3,7 @@
 #pragma once
 
 #include "framework/Afx.h"
+#include "framework/Handle.h"
 
 // Prefix of the per-user instance mutex; the user name follows it directly.
 extern CString g_strInstanceMutexName;
@@ -16,7 +17,7 @@ public:
 
     BOOL InitInstance() override;
 
-    // Creates the instance mutex (kept in m_hInstanceMutex) and tells whether another
+    // Creates the instance mutex (kept in m_instanceMutex) and tells whether another
     // instance of this user already holds it.
     bool IsAnotherInstanceRunning();
     // Brings the top-level window with exactly this caption back to the front, also when
@@ -24,6 +25,7 @@ public:
     void ShowRunningInstance(LPCWSTR pszTitle);
     BOOL IsUserAdministrator();
 
-    // Owned by the main thread from start-up until the process ends.
-    HANDLE m_hInstanceMutex = nullptr;
+    // Owned by the main thread from start-up until the process ends, or given up for the
+    // elevated copy.
+    CKernelHandle m_instanceMutex;
 };

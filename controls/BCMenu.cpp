@@ -142,11 +142,9 @@ void BCMenu::MeasureItem(LPMEASUREITEMSTRUCT lpMeasureItemStruct)
         return;
     }
     CWnd* pMainWnd = AfxGetMainWnd();
-    HWND hWnd = pMainWnd && pMainWnd->GetSafeHwnd() ? pMainWnd->GetSafeHwnd() : GetDesktopWindow();
-    HDC hDC = GetDC(hWnd);
+    const CClientDC dc(pMainWnd && pMainWnd->GetSafeHwnd() ? pMainWnd : nullptr);
     SIZE extent = {};
-    GetTextExtentPoint32W(hDC, pItem->text.c_str(), static_cast<int>(pItem->text.size()), &extent);
-    ReleaseDC(hWnd, hDC);
+    GetTextExtentPoint32W(dc.GetSafeHdc(), pItem->text.c_str(), static_cast<int>(pItem->text.size()), &extent);
     lpMeasureItemStruct->itemWidth = static_cast<UINT>(extent.cx + kExtraItemWidth);
     lpMeasureItemStruct->itemHeight = static_cast<UINT>(std::max(kMinItemHeight, GetSystemMetrics(SM_CYMENU)));
 }

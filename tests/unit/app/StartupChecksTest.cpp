@@ -23,16 +23,6 @@ CString UniqueMutexName(const wchar_t* pszTag)
     return strName;
 }
 
-struct ScopedHandle
-{
-    HANDLE h = nullptr;
-    ~ScopedHandle()
-    {
-        if (h != nullptr)
-            CloseHandle(h);
-    }
-};
-
 TEST(InstanceMutexName, UserNameFollowsPrefixWithoutSeparator)
 {
     EXPECT_STREQ(L"Global\\MutexVexraFCuser1", MakeInstanceMutexName(kPrefix, L"user1"));
@@ -80,15 +70,15 @@ TEST(InstanceMutexName, ReadUserName_EightyCharactersOrMore_GivesEmptyUserPart)
 TEST(InstanceMutex, FirstCreate_OwnsIt_AndASecondCreateInTheSameProcessToo)
 {
     const CString strName = UniqueMutexName(L"same");
-    ScopedHandle first, second;
-    EXPECT_FALSE(IsInstanceMutexHeldElsewhere(strName, first.h));
-    ASSERT_NE(nullptr, first.h);
+    CKernelHandle first, second;
+    EXPECT_FALSE(IsInstanceMutexHeldElsewhere(strName, first));
+    ASSERT_TRUE(first);
     // The owning thread re-acquires its own mutex: not another instance.
-    EXPECT_FALSE(IsInstanceMutexHeldElsewhere(strName, second.h));
-    ASSERT_NE(nullptr, second.h);
-    ReleaseMutex(second.h);
-    ReleaseMutex(first.h);
-    ReleaseMutex(first.h);  // created owned and waited on once more
+    EXPECT_FALSE(IsInstanceMutexHeldElsewhere(strName, second));
+    ASSERT_TRUE(second);
+    ReleaseMutex(second.Get());
+    ReleaseMutex(first.Get());
+    ReleaseMutex(first.Get());  // created owned and waited on once more
 }
 
 DWORD WINAPI WaitForMutexOnce(LPVOID hMutex)
@@ -102,32 +92,30 @@ DWORD WINAPI WaitForMutexOnce(LPVOID hMutex)
 TEST(InstanceMutex, ReleasedForTheElevatedCopy_IsFreeForAnotherThread)
 {
     const CString strName = UniqueMutexName(L"release");
-    HANDLE hOwned = nullptr;
-    ASSERT_FALSE(IsInstanceMutexHeldElsewhere(strName, hOwned));
+    CKernelHandle owned;
+    ASSERT_FALSE(IsInstanceMutexHeldElsewhere(strName, owned));
     // Another handle keeps the named mutex alive after ours is closed, as a start of
     // another copy at that moment would.
-    ScopedHandle other;
-    other.h = OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, strName);
-    ASSERT_NE(nullptr, other.h);
+    const CKernelHandle other(OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, strName));
+    ASSERT_TRUE(other);
 
     CWin32StartupSystem system;
-    system.ReleaseInstanceMutex(hOwned);
+    system.ReleaseInstanceMutex(std::move(owned));
 
-    HANDLE hThread = CreateThread(nullptr, 0, WaitForMutexOnce, other.h, 0, nullptr);
-    ASSERT_NE(nullptr, hThread);
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(hThread, 10000));
+    const CKernelHandle thread(CreateThread(nullptr, 0, WaitForMutexOnce, other.Get(), 0, nullptr));
+    ASSERT_TRUE(thread);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread.Get(), 10000));
     DWORD dwWait = WAIT_FAILED;
-    GetExitCodeThread(hThread, &dwWait);
-    CloseHandle(hThread);
+    GetExitCodeThread(thread.Get(), &dwWait);
     EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), dwWait);
 }
 
 TEST(InstanceMutex, NameThatCannotBeCreated_CountsAsAnotherInstance)
 {
-    ScopedHandle handle;
+    CKernelHandle handle;
     // A backslash outside the Global/Local namespaces names a path that does not exist.
-    EXPECT_TRUE(IsInstanceMutexHeldElsewhere(L"NoSuchNamespace\\VexraTest", handle.h));
-    EXPECT_EQ(nullptr, handle.h);
+    EXPECT_TRUE(IsInstanceMutexHeldElsewhere(L"NoSuchNamespace\\VexraTest", handle));
+    EXPECT_FALSE(handle);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -149,7 +137,7 @@ public:
     int nSidsFreed = 0;
     SHELLEXECUTEINFOW executed = {};
     std::wstring executedVerb, executedFile;
-    HANDLE hReleasedMutex = nullptr;
+    CKernelHandle releasedMutex;
 
     BOOL AllocateAndInitializeSid(PSID_IDENTIFIER_AUTHORITY pAuthority, BYTE nCount,
                                   DWORD dwSub0, DWORD dwSub1, PSID* ppSid) override
@@ -204,14 +192,18 @@ public:
         executedFile = pInfo->lpFile ? pInfo->lpFile : L"";
         return FALSE;  // as if the user declined the prompt
     }
-    void ReleaseInstanceMutex(HANDLE hMutex) override
+    void ReleaseInstanceMutex(CKernelHandle mutex) override
     {
         calls.push_back("ReleaseInstanceMutex");
-        hReleasedMutex = hMutex;
+        releasedMutex = std::move(mutex);
     }
 };
 
-const HANDLE kSomeMutex = reinterpret_cast<HANDLE>(0x1234);
+// Stands for the instance mutex: any handle of this process that can be closed.
+CKernelHandle SomeMutex()
+{
+    return CKernelHandle(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+}
 
 TEST(IsUserAdministrator, AsksAboutTheBuiltinAdministratorsGroup_AndFreesTheSid)
 {
@@ -254,10 +246,11 @@ TEST(IsUserAdministrator, RealCalls_AgreeWithTheWellKnownAdministratorsSid)
 TEST(RelaunchElevated, Administrator_GoesOnWithoutRelaunch)
 {
     FakeStartupSystem system;
-    HANDLE hMutex = kSomeMutex;
-    EXPECT_FALSE(RelaunchElevatedIfNeeded(system, hMutex));
-    EXPECT_EQ(kSomeMutex, hMutex);
-    EXPECT_EQ(nullptr, system.hReleasedMutex);
+    CKernelHandle mutex = SomeMutex();
+    const HANDLE hMutex = mutex.Get();
+    EXPECT_FALSE(RelaunchElevatedIfNeeded(system, mutex));
+    EXPECT_EQ(hMutex, mutex.Get());
+    EXPECT_FALSE(system.releasedMutex);
     for (const std::string& call : system.calls)
         EXPECT_NE("StartShellVerb", call);
 }
@@ -266,11 +259,12 @@ TEST(RelaunchElevated, NotAdministrator_ClosesTheMutexThenRunsItselfAsAdministra
 {
     FakeStartupSystem system;
     system.bIsMember = FALSE;
-    HANDLE hMutex = kSomeMutex;
-    EXPECT_TRUE(RelaunchElevatedIfNeeded(system, hMutex));
+    CKernelHandle mutex = SomeMutex();
+    const HANDLE hMutex = mutex.Get();
+    EXPECT_TRUE(RelaunchElevatedIfNeeded(system, mutex));
 
-    EXPECT_EQ(nullptr, hMutex);
-    EXPECT_EQ(kSomeMutex, system.hReleasedMutex);
+    EXPECT_FALSE(mutex);
+    EXPECT_EQ(hMutex, system.releasedMutex.Get());
     const std::vector<std::string> tail(system.calls.end() - 3, system.calls.end());
     EXPECT_EQ((std::vector<std::string>{"GetExecutablePath", "ReleaseInstanceMutex",
                                         "StartShellVerb"}),
@@ -290,8 +284,8 @@ TEST(RelaunchElevated, FailedMembershipCheck_Relaunches)
 {
     FakeStartupSystem system;
     system.bCheckSucceeds = FALSE;
-    HANDLE hMutex = kSomeMutex;
-    EXPECT_TRUE(RelaunchElevatedIfNeeded(system, hMutex));
+    CKernelHandle mutex = SomeMutex();
+    EXPECT_TRUE(RelaunchElevatedIfNeeded(system, mutex));
     EXPECT_EQ(L"runas", system.executedVerb);
 }
 
@@ -300,10 +294,11 @@ TEST(RelaunchElevated, PathUnreadable_GoesOnUnelevatedAndKeepsTheMutex)
     FakeStartupSystem system;
     system.bIsMember = FALSE;
     system.modulePath.clear();
-    HANDLE hMutex = kSomeMutex;
-    EXPECT_FALSE(RelaunchElevatedIfNeeded(system, hMutex));
-    EXPECT_EQ(kSomeMutex, hMutex);
-    EXPECT_EQ(nullptr, system.hReleasedMutex);
+    CKernelHandle mutex = SomeMutex();
+    const HANDLE hMutex = mutex.Get();
+    EXPECT_FALSE(RelaunchElevatedIfNeeded(system, mutex));
+    EXPECT_EQ(hMutex, mutex.Get());
+    EXPECT_FALSE(system.releasedMutex);
     EXPECT_EQ(L"", system.executedVerb);
 }
 
@@ -312,9 +307,10 @@ TEST(RelaunchElevated, PathLongerThanTheBuffer_IsNotStartedCutShort)
     FakeStartupSystem system;
     system.bIsMember = FALSE;
     system.modulePath = L"C:\\" + std::wstring(300, L'd') + L"\\VEXRA-by-Teskor.exe";
-    HANDLE hMutex = kSomeMutex;
-    EXPECT_FALSE(RelaunchElevatedIfNeeded(system, hMutex));
-    EXPECT_EQ(kSomeMutex, hMutex);
+    CKernelHandle mutex = SomeMutex();
+    const HANDLE hMutex = mutex.Get();
+    EXPECT_FALSE(RelaunchElevatedIfNeeded(system, mutex));
+    EXPECT_EQ(hMutex, mutex.Get());
     EXPECT_EQ(L"", system.executedVerb);
 }
 }  // namespace

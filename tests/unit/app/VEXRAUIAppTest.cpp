@@ -72,11 +72,10 @@ private:
 
 void CloseInstanceMutex(CVEXRAUIApp& app)
 {
-    if (app.m_hInstanceMutex != nullptr)
+    if (app.m_instanceMutex)
     {
-        ReleaseMutex(app.m_hInstanceMutex);
-        CloseHandle(app.m_hInstanceMutex);
-        app.m_hInstanceMutex = nullptr;
+        ReleaseMutex(app.m_instanceMutex.Get());
+        app.m_instanceMutex.Reset();
     }
 }
 
@@ -88,8 +87,7 @@ TEST(VEXRAUIApp, IsAnotherInstanceRunning_WhileThisUsersInstanceHoldsTheMutex)
     {
         CVEXRAUIApp app;
         EXPECT_TRUE(app.IsAnotherInstanceRunning());
-        EXPECT_NE(nullptr, app.m_hInstanceMutex);
-        CloseHandle(app.m_hInstanceMutex);
+        EXPECT_TRUE(app.m_instanceMutex);
     }
     holder.Quit();
 
