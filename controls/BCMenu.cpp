@@ -37,7 +37,8 @@ BOOL BCMenu::LoadMenu(LPCWSTR lpszResourceName)
 {
     HMODULE hModule = AfxGetResourceHandle();
     HRSRC hResource = FindResourceW(hModule, lpszResourceName, MAKEINTRESOURCEW(4) /* RT_MENU */);
-    if (!hResource) {
+    if (!hResource)
+    {
         hModule = GetModuleHandleW(nullptr);
         hResource = FindResourceW(hModule, lpszResourceName, MAKEINTRESOURCEW(4));
     }
@@ -67,11 +68,13 @@ void BCMenu::BuildFrom(const MenuTemplate& menuTemplate)
 {
     // levels[d] is the menu that receives the items of depth d.
     std::vector<BCMenu*> levels{this};
-    for (const MenuTemplateItem& item : menuTemplate.items) {
+    for (const MenuTemplateItem& item : menuTemplate.items)
+    {
         levels.resize(static_cast<size_t>(item.depth) + 1);
         BCMenu* current = levels.back();
         const std::wstring text = ToWide(item.text);
-        if (!item.IsPopup()) {
+        if (!item.IsPopup())
+        {
             current->AppendOwnerDrawnItem(text.c_str(), item.flags, item.id);
             continue;
         }
@@ -88,7 +91,8 @@ void BCMenu::BuildFrom(const MenuTemplate& menuTemplate)
 
 void BCMenu::ResetTopLevelAsPlainItems()
 {
-    for (size_t position = 0; position < m_items.size(); ++position) {
+    for (size_t position = 0; position < m_items.size(); ++position)
+    {
         BCMenuData& item = *m_items[position];
         const UINT flags = (item.flags & MF_POPUP) ? (MF_POPUP | MF_BYPOSITION) : MF_BYPOSITION;
         ::ModifyMenuW(GetSafeHmenu(), static_cast<UINT>(position), flags, item.id, item.text.c_str());
@@ -116,7 +120,8 @@ void BCMenu::ReleaseRecordsAndSubMenus()
 {
     // The sub-menus' handles go with this menu's handle (DestroyMenu is recursive), so the
     // sub-menu objects only let go of theirs.
-    for (auto& subMenu : m_subMenus) {
+    for (auto& subMenu : m_subMenus)
+    {
         subMenu->ReleaseRecordsAndSubMenus();
         subMenu->Detach();
     }
@@ -136,7 +141,8 @@ void BCMenu::MeasureItem(LPMEASUREITEMSTRUCT lpMeasureItemStruct)
     const auto* pItem = reinterpret_cast<const BCMenuData*>(lpMeasureItemStruct->itemData);
     if (!pItem)
         return;
-    if (pItem->flags & MF_SEPARATOR) {
+    if (pItem->flags & MF_SEPARATOR)
+    {
         lpMeasureItemStruct->itemWidth = 0;
         lpMeasureItemStruct->itemHeight = std::max(kMinSeparatorHeight, GetSystemMetrics(SM_CYMENU) / 2);
         return;
@@ -173,7 +179,8 @@ void BCMenu::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct)
         return;
     HDC hDC = lpDrawItemStruct->hDC;
     const RECT rect = lpDrawItemStruct->rcItem;
-    if (pItem->flags & MF_SEPARATOR) {
+    if (pItem->flags & MF_SEPARATOR)
+    {
         DrawSeparator(hDC, rect);
         return;
     }
@@ -182,9 +189,12 @@ void BCMenu::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct)
     const bool selected = (state & ODS_SELECTED) != 0;
     const bool checked = (state & ODS_CHECKED) != 0;
     COLORREF textColour = GetSysColor(COLOR_MENUTEXT);
-    if (!selected) {
+    if (!selected)
+    {
         FillRect(hDC, &rect, CBrush(kWhite));
-    } else {
+    }
+    else
+    {
         RECT bar = rect;
         if (checked)
             bar.left += kCheckColumnWidth; // the check column keeps its own look
@@ -192,7 +202,8 @@ void BCMenu::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct)
         textColour = GetSysColor(COLOR_HIGHLIGHTTEXT);
     }
 
-    if (checked) {
+    if (checked)
+    {
         const int dy = std::max(0, static_cast<int>((rect.bottom - rect.top) - kMinItemHeight) / 2);
         const CRect box(rect.left + 1, rect.top + dy + 2, rect.left + 17, rect.top + dy + 17);
         const HMENU hMenu = reinterpret_cast<HMENU>(lpDrawItemStruct->hwndItem);
@@ -207,7 +218,8 @@ void BCMenu::DrawItemText(HDC hDC, const BCMenuData& item, const RECT& itemRect,
     std::wstring label = item.text;
     std::wstring accelerator;
     const size_t firstTab = item.text.find(L'\t');
-    if (firstTab != std::wstring::npos) {
+    if (firstTab != std::wstring::npos)
+    {
         label = item.text.substr(0, firstTab);
         accelerator = item.text.substr(item.text.rfind(L'\t') + 1);
         textRect.right -= kAcceleratorInset;
@@ -222,11 +234,16 @@ void BCMenu::DrawItemText(HDC hDC, const BCMenuData& item, const RECT& itemRect,
             DrawTextW(hDC, accelerator.c_str(), static_cast<int>(accelerator.size()), &at,
                       DT_SINGLELINE | DT_VCENTER | DT_RIGHT);
     };
-    if (!(state & ODS_GRAYED)) {
+    if (!(state & ODS_GRAYED))
+    {
         drawBoth(textRect, textColour);
-    } else if (state & ODS_SELECTED) {
+    }
+    else if (state & ODS_SELECTED)
+    {
         drawBoth(textRect, kWhite);
-    } else {
+    }
+    else
+    {
         RECT embossed = textRect;
         OffsetRect(&embossed, 1, 1);
         drawBoth(embossed, GetSysColor(COLOR_BTNHIGHLIGHT));
@@ -253,7 +270,8 @@ void BCMenu::DrawCheckGlyph(HDC hDC, const CRect& box, BOOL bSelected, BOOL bRad
     CPen pen;
     pen.CreatePen(PS_SOLID, 1, ink);
     const CGdiSelection penSelection(hDC, static_cast<HPEN>(pen));
-    if (bRadio) {
+    if (bRadio)
+    {
         const CBrush brush(ink);
         const CGdiSelection brushSelection(hDC, static_cast<HBRUSH>(brush));
         const int left = box.left + 5, top = box.top + 4;
@@ -262,7 +280,8 @@ void BCMenu::DrawCheckGlyph(HDC hDC, const CRect& box, BOOL bSelected, BOOL bRad
     }
     // A tick of seven one-pixel columns, each three pixels tall, falling then rising.
     static const int kColumnTop[7] = {2, 3, 4, 3, 2, 1, 0};
-    for (int x = 0; x < 7; ++x) {
+    for (int x = 0; x < 7; ++x)
+    {
         const int left = box.left + 4 + x, top = box.top + 4 + kColumnTop[x];
         MoveToEx(hDC, left, top, nullptr);
         LineTo(hDC, left, top + 3);

@@ -30,7 +30,8 @@ inline ButtonFace ChooseButtonFace(const ButtonFaceState& state)
     if (state.disabledLook)
         return ButtonFace::Disabled;
     const bool alternateSet = state.alternateState != 0 && state.hasAlternate;
-    if (state.pressed) {
+    if (state.pressed)
+    {
         if (alternateSet)
             return ButtonFace::AltPressed;
         if (state.hasAlternate)

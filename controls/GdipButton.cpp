@@ -70,7 +70,8 @@ void CGdipButton::LoadDisabledImage(UINT nResourceId)
 
 CBitmapDC& CGdipButton::FaceFor(ButtonFace face)
 {
-    switch (face) {
+    switch (face)
+    {
     case ButtonFace::Pressed: return m_dcPressed;
     case ButtonFace::Hover: return m_dcHover;
     case ButtonFace::Disabled: return m_dcDisabled;
@@ -215,7 +216,8 @@ void CGdipButton::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct)
 
 void CGdipButton::OnMouseMove(UINT nFlags, CPoint point)
 {
-    if (!m_bTracking) {
+    if (!m_bTracking)
+    {
         TRACKMOUSEEVENT track = {};
         track.cbSize = sizeof(track);
         track.dwFlags = TME_HOVER | TME_LEAVE;

@@ -36,7 +36,8 @@ void RunGifFrameLoop(const std::vector<GifFrameFacts>& frames, std::atomic<int>&
     // A run that was stopped mid-frame left that frame on the picture.
     DisposeFrame(frames[currentFrame], canvas);
 
-    while (!stopRequested) {
+    while (!stopRequested)
+    {
         const GifFrameFacts& frame = frames[currentFrame];
         if (frame.disposal == kDisposalRestorePrevious)
             canvas.SaveArea(frame);
@@ -49,10 +50,13 @@ void RunGifFrameLoop(const std::vector<GifFrameFacts>& frames, std::atomic<int>&
             return;
         DisposeFrame(frame, canvas);
 
-        if (currentFrame + 1 >= frameCount) {
+        if (currentFrame + 1 >= frameCount)
+        {
             currentFrame = 0;
             canvas.ClearRect(0, 0, screenWidth, screenHeight);
-        } else {
+        }
+        else
+        {
             ++currentFrame;
         }
     }

@@ -77,7 +77,8 @@ GifBlockKind CGifWalker::PeekBlockKind() const
 {
     if (!HasBytes(m_nReadOffset, 1))
         return GifBlockKind::Unknown;
-    switch (ByteAt(m_nReadOffset)) {
+    switch (ByteAt(m_nReadOffset))
+    {
     case kImageSeparator:
         return GifBlockKind::ImageDescriptor;
     case kTrailer:
@@ -89,7 +90,8 @@ GifBlockKind CGifWalker::PeekBlockKind() const
     }
     if (!HasBytes(m_nReadOffset, 2))
         return GifBlockKind::Unknown;
-    switch (ByteAt(m_nReadOffset + 1)) {
+    switch (ByteAt(m_nReadOffset + 1))
+    {
     case 0xFF: return GifBlockKind::ApplicationExtension;
     case 0xFE: return GifBlockKind::CommentExtension;
     case 0xF9: return GifBlockKind::GraphicControlExtension;
@@ -101,7 +103,8 @@ GifBlockKind CGifWalker::PeekBlockKind() const
 int64_t CGifWalker::SubBlocksLength(uint32_t position) const
 {
     uint64_t cursor = position;
-    for (;;) {
+    for (;;)
+    {
         if (cursor >= m_nDataSize)
             return -1;
         const uint8_t length = m_pData[cursor];
@@ -123,7 +126,8 @@ int64_t CGifWalker::BlockLength() const
         const int64_t chain = SubBlocksLength(static_cast<uint32_t>(chainStart));
         return chain < 0 ? -1 : static_cast<int64_t>(fixedLength) + chain;
     };
-    switch (PeekBlockKind()) {
+    switch (PeekBlockKind())
+    {
     case GifBlockKind::ApplicationExtension:
         return withSubBlocks(14);
     case GifBlockKind::CommentExtension:
@@ -155,7 +159,8 @@ bool CGifWalker::SkipBlock()
 
 bool CGifWalker::SkipWhile(bool (*keepSkipping)(GifBlockKind))
 {
-    while (keepSkipping(PeekBlockKind())) {
+    while (keepSkipping(PeekBlockKind()))
+    {
         if (!SkipBlock())
             return false;
     }
@@ -191,7 +196,8 @@ bool CGifWalker::ExtractFrame(GifFrameFacts& facts, std::vector<uint8_t>& standa
         return false;
 
     facts = GifFrameFacts();
-    if (span.hasControl) {
+    if (span.hasControl)
+    {
         // The control extension's 8 bytes were checked when it was skipped.
         facts.delay = WordAt(span.start + 4);
         facts.disposal = (ByteAt(span.start + 3) >> 2) & 7;

@@ -28,7 +28,8 @@ public:
     bool ReadText(std::u16string& text)
     {
         text.clear();
-        for (uint16_t unit = 0;;) {
+        for (uint16_t unit = 0;;)
+        {
             if (!ReadWord(unit))
                 return false;
             if (unit == 0)
@@ -61,7 +62,8 @@ MenuTemplate ParseMenuTemplate(const uint8_t* data, size_t dataSize)
     // One entry per open level: whether that level's parent ends together with it (its
     // pop-up item was the last of the parent's level).
     std::vector<bool> parentEndsWithLevel{false};
-    while (!parentEndsWithLevel.empty()) {
+    while (!parentEndsWithLevel.empty())
+    {
         MenuTemplateItem item;
         uint16_t flags = 0;
         if (!reader.ReadWord(flags))
@@ -75,11 +77,15 @@ MenuTemplate ParseMenuTemplate(const uint8_t* data, size_t dataSize)
         result.items.push_back(std::move(item));
 
         const bool endsLevel = (flags & kMenuTemplateEnd) != 0;
-        if (flags & kMenuTemplatePopup) {
+        if (flags & kMenuTemplatePopup)
+        {
             parentEndsWithLevel.push_back(endsLevel);
-        } else if (endsLevel) {
+        }
+        else if (endsLevel)
+        {
             bool closeParent = true;
-            while (closeParent && !parentEndsWithLevel.empty()) {
+            while (closeParent && !parentEndsWithLevel.empty())
+            {
                 closeParent = parentEndsWithLevel.back();
                 parentEndsWithLevel.pop_back();
             }

@@ -140,7 +140,8 @@ void CPictureBoxEx::ExtractFrames(const BYTE* pData, DWORD nSize)
     CGifWalker walker(pData, nSize, m_nGlobalTableSize);
     GifFrameFacts facts;
     std::vector<uint8_t> standalone;
-    while (walker.ExtractFrame(facts, standalone)) {
+    while (walker.ExtractFrame(facts, standalone))
+    {
         const CGlobalMemory frame(GlobalAlloc(GMEM_FIXED, standalone.size()));
         if (!frame)
             continue;
@@ -207,7 +208,8 @@ BOOL CPictureBoxEx::Play()
         return FALSE;
     if (!m_bPrepared)
         return FALSE;
-    if (m_bIsGif && m_frames.size() > 1) {
+    if (m_bIsGif && m_frames.size() > 1)
+    {
         if (m_hThread)
             return FALSE; // already playing
         m_hThread.Reset(CreateThread(nullptr, 0, AnimationThread, this, CREATE_SUSPENDED, nullptr));
@@ -245,7 +247,8 @@ void CPictureBoxEx::StopAnimation()
     m_bStopRequested = true;
     if (m_hWakeEvent)
         SetEvent(m_hWakeEvent.Get());
-    if (m_hThread) {
+    if (m_hThread)
+    {
         // The frames and the off-screen picture are freed right after a stop, so the
         // thread must be gone: after the usual wait, wait on rather than free them under
         // a thread that still draws. It only sleeps on the wake event and draws, so it ends.

@@ -86,7 +86,8 @@ void CVEXRAUIDlg::CreateTextFont()
 
 void CVEXRAUIDlg::OnTimer(UINT_PTR nIDEvent)
 {
-    if (nIDEvent == TIMER_POPUP_CLOSE) {
+    if (nIDEvent == TIMER_POPUP_CLOSE)
+    {
         KillTimer(TIMER_POPUP_CLOSE);
         // The window's end deletes this object: nothing may touch it afterwards.
         DestroyWindow();
@@ -114,7 +115,8 @@ HWND ShowNotifyPopup(CWnd* pParent, const CString& strLine1, const CString& strL
 {
     auto* pPopup = new CVEXRAUIDlg(pParent);
     pPopup->m_nCloseDelayMs = nCloseDelayMs;
-    if (!pPopup->Open(strLine1, strLine2)) {
+    if (!pPopup->Open(strLine1, strLine2))
+    {
         delete pPopup;
         return nullptr;
     }

@@ -91,7 +91,8 @@ PDH_STATUS CPerfCounters::CollectQueryData()
 
 const _tag_PDHCounterStruct* CPerfCounters::FindCounter(int nIndex) const
 {
-    for (INT_PTR i = 0; i < counters.GetSize(); ++i) {
+    for (INT_PTR i = 0; i < counters.GetSize(); ++i)
+    {
         if (counters[i]->index == nIndex)
             return counters[i];
     }

@@ -20,7 +20,8 @@ void ShowCounterTexts(IMonitorView& view, CPerfCounters& perfCounters, int nCpuC
     // rather than showing the marker value.
     if (memoryPercent >= 0)
         astrSysInfo[SYSINFO_MEMORY_USAGE] = ToCString(UsageText(memoryPercent));
-    if (cpuPercent >= 0) {
+    if (cpuPercent >= 0)
+    {
         view.SetControlText(IDC_ENGINE_CPU_USAGE, ToCString(UsageText(cpuPercent)));
         view.InvalidateControlArea(IDC_ENGINE_CPU_USAGE);
     }

@@ -25,7 +25,8 @@ WindowsVersionCalls SystemWindowsVersionCalls()
 bool ReadRunningWindowsVersion(OSVERSIONINFOEXW& version, const WindowsVersionCalls& calls)
 {
     auto* info = reinterpret_cast<OSVERSIONINFOW*>(&version);
-    if (calls.rtlGetVersion != nullptr) {
+    if (calls.rtlGetVersion != nullptr)
+    {
         PrepareVersionInfo(version);
         if (calls.rtlGetVersion(info) == kStatusSuccess)
             return true;

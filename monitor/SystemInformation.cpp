@@ -39,13 +39,15 @@ void ReadComputerSystem(IWbemServices* pServices, SystemFactValues& facts)
     const CBstr query(SysAllocString(L"SELECT * FROM Win32_ComputerSystem"));
     if (FAILED(pServices->ExecQuery(language.Get(), query.Get(),
                                     WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY, nullptr,
-                                    enumerator.Receive()))) {
+                                    enumerator.Receive())))
+    {
         WriteDiagnostic("erreur - ExecQuery\n");
         return;
     }
     // One instance is expected; should there be more, the last one's values remain. A
     // step that times out ends the enumeration with what was read.
-    for (;;) {
+    for (;;)
+    {
         CComPtr<IWbemClassObject> object;
         ULONG returned = 0;
         enumerator->Next(kWmiNextTimeoutMs, 1, object.Receive(), &returned);
@@ -80,12 +82,14 @@ bool GatherThroughWmi(SystemFactValues& facts)
     const CBstr wmiNamespace(SysAllocString(L"ROOT\\CIMV2"));
     if (FAILED(locator->ConnectServer(wmiNamespace.Get(), nullptr, nullptr, nullptr,
                                       WBEM_FLAG_CONNECT_USE_MAX_WAIT, nullptr, nullptr,
-                                      services.Receive()))) {
+                                      services.Receive())))
+    {
         WriteDiagnostic("erreur - ConnectServer\n");
         return false;
     }
     if (FAILED(CoSetProxyBlanket(services.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
-                                 RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE))) {
+                                 RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE)))
+    {
         WriteDiagnostic("erreur - CoSetProxyBlanket\n");
         return false;
     }
@@ -122,7 +126,8 @@ void RefreshSystemInformation(IMonitorView& view, SysInfoStrings& astrSysInfo, C
     if (pFacts == nullptr)
         return;
     // A query that failed leaves the computer's own entries as they were.
-    if (pFacts->computerSystemRead) {
+    if (pFacts->computerSystemRead)
+    {
         astrSysInfo[SYSINFO_COMPUTER_NAME] = pFacts->computerName;
         astrSysInfo[SYSINFO_MANUFACTURER] = pFacts->manufacturer;
         astrSysInfo[SYSINFO_MODEL] = pFacts->model;

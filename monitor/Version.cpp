@@ -164,7 +164,8 @@ BOOL CVersion::ChooseTranslationFor(LANGID wUserLanguage, CString& strTranslatio
     const BYTE* pPairs = nullptr;
     UINT uLength = 0;
     size_t cbAvailable = 0;
-    if (QueryValue(L"\\VarFileInfo\\Translation", pPairs, uLength, cbAvailable)) {
+    if (QueryValue(L"\\VarFileInfo\\Translation", pPairs, uLength, cbAvailable))
+    {
         const UINT cbPairs = uLength < cbAvailable ? uLength : static_cast<UINT>(cbAvailable);
         DWORD dwFound = 0;
         if (FindTranslation(wUserLanguage, pPairs, cbPairs, dwFound, TRUE) ||
@@ -241,16 +242,20 @@ BOOL CVersion::FindTranslation(LANGID wLanguage, const void* pPairs, UINT cbPair
 {
     const BYTE* pBytes = static_cast<const BYTE*>(pPairs);
     const UINT nPairs = pPairs != nullptr ? cbPairs / sizeof(DWORD) : 0;
-    for (UINT i = 0; i < nPairs; ++i) {
-        if (LOWORD(PairAt(pBytes, i)) == wLanguage) {
+    for (UINT i = 0; i < nPairs; ++i)
+    {
+        if (LOWORD(PairAt(pBytes, i)) == wLanguage)
+        {
             dwTranslation = PairAt(pBytes, i);
             return TRUE;
         }
     }
     if (!bAllowPrimary)
         return FALSE;
-    for (UINT i = 0; i < nPairs; ++i) {
-        if ((LOWORD(PairAt(pBytes, i)) & 0xFF) == (wLanguage & 0xFF)) {
+    for (UINT i = 0; i < nPairs; ++i)
+    {
+        if ((LOWORD(PairAt(pBytes, i)) & 0xFF) == (wLanguage & 0xFF))
+        {
             dwTranslation = PairAt(pBytes, i);
             return TRUE;
         }

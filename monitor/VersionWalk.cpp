@@ -81,10 +81,12 @@ private:
     {
         text.clear();
         const std::size_t charSize = m_wide ? 2 : 1;
-        while (offset + charSize <= limit) {
+        while (offset + charSize <= limit)
+        {
             const unsigned ch = m_wide ? ReadWord(offset) : m_data[offset];
             offset += charSize;
-            if (ch == 0) {
+            if (ch == 0)
+            {
                 afterText = offset;
                 return true;
             }
@@ -98,14 +100,16 @@ private:
     // is malformed, and so is the rest of the record: the caller stops.
     bool ReadNode(std::size_t offset, Node& node)
     {
-        if (offset + m_headerSize > m_size) {
+        if (offset + m_headerSize > m_size)
+        {
             m_stop = true;
             return false;
         }
         node.offset = offset;
         node.length = ReadWord(offset);
         node.valueLength = ReadWord(offset + 2);
-        if (node.End() > m_size || !ReadText(offset + m_headerSize, m_size, node.key, node.afterKey)) {
+        if (node.End() > m_size || !ReadText(offset + m_headerSize, m_size, node.key, node.afterKey))
+        {
             m_stop = true;
             return false;
         }
@@ -116,7 +120,8 @@ private:
     std::size_t WalkRootChild(std::size_t offset)
     {
         Node child;
-        if (!ReadNode(offset, child) || child.length > kMaxRootChildLength) {
+        if (!ReadNode(offset, child) || child.length > kMaxRootChildLength)
+        {
             m_stop = true;
             return offset;
         }
@@ -133,14 +138,17 @@ private:
     std::size_t WalkStringTables(const Node& parent)
     {
         std::size_t offset = parent.BodyStart();
-        for (int count = 0; offset < parent.End() && count < kMaxTables && !m_stop; ++count) {
+        for (int count = 0; offset < parent.End() && count < kMaxTables && !m_stop; ++count)
+        {
             Node table;
-            if (!ReadNode(offset, table) || table.length > kMaxTableLength) {
+            if (!ReadNode(offset, table) || table.length > kMaxTableLength)
+            {
                 m_stop = true;
                 break;
             }
             m_result.tableName = UpperCase(table.key);
-            if (m_firstTableOnly) {
+            if (m_firstTableOnly)
+            {
                 m_stop = true;
                 break;
             }
@@ -153,15 +161,18 @@ private:
     std::size_t WalkStrings(const Node& table)
     {
         std::size_t offset = table.BodyStart();
-        for (int count = 0; offset < table.End() && count < kMaxStrings; ++count) {
+        for (int count = 0; offset < table.End() && count < kMaxStrings; ++count)
+        {
             Node entry;
-            if (!ReadNode(offset, entry) || entry.length > kMaxStringLength) {
+            if (!ReadNode(offset, entry) || entry.length > kMaxStringLength)
+            {
                 m_stop = true;
                 break;
             }
             const std::size_t valueStart = entry.BodyStart();
             std::u16string value;
-            if (valueStart < entry.End()) {
+            if (valueStart < entry.End())
+            {
                 std::size_t afterValue = 0;
                 ReadText(valueStart, entry.End(), value, afterValue);
             }
@@ -176,9 +187,11 @@ private:
     void WalkTranslations(const Node& parent)
     {
         std::size_t offset = parent.BodyStart();
-        for (int count = 0; offset < parent.End() && count < kMaxVarEntries; ++count) {
+        for (int count = 0; offset < parent.End() && count < kMaxVarEntries; ++count)
+        {
             Node entry;
-            if (!ReadNode(offset, entry) || entry.length > kMaxVarEntryLength) {
+            if (!ReadNode(offset, entry) || entry.length > kMaxVarEntryLength)
+            {
                 m_stop = true;
                 return;
             }
@@ -210,7 +223,8 @@ private:
     // can be meant.
     static std::u16string UpperCase(std::u16string text)
     {
-        for (char16_t& ch : text) {
+        for (char16_t& ch : text)
+        {
             if (ch >= u'a' && ch <= u'z')
                 ch = static_cast<char16_t>(ch - u'a' + u'A');
         }

@@ -35,7 +35,8 @@ bool IsWorkstation(const WindowsVersionFacts& facts)
 // PRODUCT_PRO_EDUCATION (0xA4, N 0xA5).
 const char16_t* ProductTypeText(std::uint32_t type)
 {
-    switch (type) {
+    switch (type)
+    {
     case 1: return u"Ultimate Edition";
     case 2: return u"Home Basic Edition";
     case 3: return u"Home Premium Edition";
@@ -117,7 +118,8 @@ const char16_t* Version10Name(const WindowsVersionFacts& facts)
 {
     if (IsWorkstation(facts))
         return facts.buildNumber >= kFirstWindows11Build ? u"Windows 11 " : u"Windows 10 ";
-    for (const ServerRelease& release : kVersion10Servers) {
+    for (const ServerRelease& release : kVersion10Servers)
+    {
         if (facts.buildNumber >= release.firstBuild)
             return release.name;
     }
@@ -127,7 +129,8 @@ const char16_t* Version10Name(const WindowsVersionFacts& facts)
 const char16_t* Version6Name(const WindowsVersionFacts& facts)
 {
     const bool workstation = IsWorkstation(facts);
-    switch (facts.minorVersion) {
+    switch (facts.minorVersion)
+    {
     case 0: return workstation ? u"Windows Vista " : u"Windows Server 2008 ";
     case 1: return workstation ? u"Windows 7 " : u"Windows Server 2008 R2 ";
     case 2: return workstation ? u"Windows 8 " : u"Windows Server 2012 ";
@@ -153,12 +156,14 @@ std::u16string Server2003Edition(const WindowsVersionFacts& facts)
 {
     const bool datacenter = Has(facts, kSuiteDatacenter);
     const bool enterprise = Has(facts, kSuiteEnterprise);
-    if (facts.processorArchitecture == kArchIa64) {
+    if (facts.processorArchitecture == kArchIa64)
+    {
         if (datacenter)
             return u"Datacenter Edition for Itanium-based Systems";
         return enterprise ? u"Enterprise Edition for Itanium-based Systems" : u"";
     }
-    if (facts.processorArchitecture == kArchAmd64) {
+    if (facts.processorArchitecture == kArchAmd64)
+    {
         if (datacenter)
             return u"Datacenter x64 Edition";
         return enterprise ? u"Enterprise x64 Edition" : u"Standard x64 Edition";
@@ -242,7 +247,8 @@ bool BuildWindowsVersionText(const WindowsVersionFacts& facts, std::u16string& e
     if (!facts.csdVersion.empty())
         text += u" " + facts.csdVersion;
     text += u" (build " + Decimal(facts.buildNumber) + u")";
-    if (facts.majorVersion >= 6) {
+    if (facts.majorVersion >= 6)
+    {
         if (facts.processorArchitecture == kArchAmd64 || facts.processorArchitecture == kArchArm64)
             text += u", 64-bit";
         else if (facts.processorArchitecture == kArchIntel)

@@ -45,8 +45,10 @@ bool GatherWindowsVersionFacts(WindowsVersionFacts& facts, const WindowsVersionC
     facts.productType = version.wProductType;
     facts.processorArchitecture = ProcessorArchitecture();
     facts.serverR2 = GetSystemMetrics(SM_SERVERR2) != 0;
-    if (version.dwMajorVersion >= 6) {
-        if (auto getProductInfo = Kernel32Function<GetProductInfoFn>("GetProductInfo")) {
+    if (version.dwMajorVersion >= 6)
+    {
+        if (auto getProductInfo = Kernel32Function<GetProductInfoFn>("GetProductInfo"))
+        {
             DWORD type = 0;
             getProductInfo(version.dwMajorVersion, version.dwMinorVersion, 0, 0, &type);
             facts.hasProductInfo = true;

@@ -103,7 +103,8 @@ TaskToolResult RunTaskTool(const CString& strToolPath, const CString& strArgumen
 
     CKernelHandle processHandle(process.hProcess);
     CKernelHandle threadHandle(process.hThread);
-    if (WaitForSingleObject(processHandle.Get(), dwWaitMs) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(processHandle.Get(), dwWaitMs) != WAIT_OBJECT_0)
+    {
         // A tool stuck on a Task Scheduler that does not answer is not left behind.
         TerminateProcess(processHandle.Get(), 1);
         return TaskToolResult::TimedOut;

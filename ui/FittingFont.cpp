@@ -5,7 +5,8 @@ long ChooseFittingFontHeight(const long* heights, std::size_t count, int availab
 {
     if (count == 0)
         return 0;
-    for (std::size_t i = 0; i + 1 < count; ++i) {
+    for (std::size_t i = 0; i + 1 < count; ++i)
+    {
         if (wrappedHeightAt(heights[i]) <= availableHeight)
             return heights[i];
     }

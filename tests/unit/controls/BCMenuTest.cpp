@@ -17,7 +17,8 @@ std::vector<uint8_t> Template(std::initializer_list<std::tuple<uint16_t, uint16_
         bytes.push_back(static_cast<uint8_t>(v & 0xFF));
         bytes.push_back(static_cast<uint8_t>(v >> 8));
     };
-    for (const auto& [flags, id, text] : items) {
+    for (const auto& [flags, id, text] : items)
+    {
         word(flags);
         if (!(flags & MF_POPUP))
             word(id);
@@ -72,7 +73,8 @@ InkBounds FindInk(const CPixelCanvas& canvas, int width, int height, COLORREF ba
     InkBounds ink;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            if (canvas.At(x, y) != background) {
+            if (canvas.At(x, y) != background)
+            {
                 ink.left = std::min(ink.left, x);
                 ink.right = std::max(ink.right, x);
                 ink.top = std::min(ink.top, y);
@@ -110,7 +112,8 @@ TEST(BCMenu, LoadMenu_TrayResource_PlainTopLevelOwnerDrawnPopupItems)
     HMENU hTray = tray.hSubMenu;
     ASSERT_EQ(GetMenuItemCount(hTray), 2);
     const struct { UINT id; const wchar_t* text; } expected[] = {{ID_TRAY_OPEN, L"Open"}, {ID_TRAY_EXIT, L"Exit"}};
-    for (UINT i = 0; i < 2; ++i) {
+    for (UINT i = 0; i < 2; ++i)
+    {
         const MENUITEMINFOW info = ItemInfo(hTray, i);
         EXPECT_TRUE(info.fType & MFT_OWNERDRAW);
         EXPECT_EQ(info.wID, expected[i].id);
@@ -244,8 +247,10 @@ TEST(BCMenu, DrawCheckGlyph_TickColumnsAndBoxFill)
     EXPECT_EQ(canvas.At(16, 1), RGB(1, 2, 3)) << "the box's right edge is excluded";
 
     const int columnTop[7] = {2, 3, 4, 3, 2, 1, 0};
-    for (int x = 0; x < 7; ++x) {
-        for (int y = 0; y < 10; ++y) {
+    for (int x = 0; x < 7; ++x)
+    {
+        for (int y = 0; y < 10; ++y)
+        {
             const bool inTick = y >= columnTop[x] && y < columnTop[x] + 3;
             EXPECT_EQ(canvas.At(4 + x, 4 + y) == ink, inTick) << "column " << x << " row " << y;
         }

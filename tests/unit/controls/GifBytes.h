@@ -20,9 +20,11 @@ public:
         m_bytes.push_back(static_cast<uint8_t>(hasTable ? (0x80 | 0x70 | (tableBits - 1)) : 0));
         m_bytes.push_back(0); // background colour index
         m_bytes.push_back(0); // aspect ratio
-        if (hasTable) {
+        if (hasTable)
+        {
             // Entry i is a distinct grey-blue so tests can tell pixels apart.
-            for (int i = 0; i < (1 << tableBits); ++i) {
+            for (int i = 0; i < (1 << tableBits); ++i)
+            {
                 m_bytes.push_back(static_cast<uint8_t>(i * 40));
                 m_bytes.push_back(static_cast<uint8_t>(255 - i * 40));
                 m_bytes.push_back(static_cast<uint8_t>(i * 20));
@@ -85,7 +87,8 @@ public:
         m_bytes.push_back(7);
         std::vector<uint8_t> codes;
         const uint32_t pixels = static_cast<uint32_t>(width) * height;
-        for (uint32_t i = 0; i < pixels; ++i) {
+        for (uint32_t i = 0; i < pixels; ++i)
+        {
             if (i % 100 == 0)
                 codes.push_back(128);
             codes.push_back(colourIndex);
@@ -123,7 +126,8 @@ private:
     void Append(const std::string& text) { m_bytes.insert(m_bytes.end(), text.begin(), text.end()); }
     void SubBlocks(const std::vector<uint8_t>& data)
     {
-        for (size_t at = 0; at < data.size(); at += 255) {
+        for (size_t at = 0; at < data.size(); at += 255)
+        {
             const size_t length = data.size() - at < 255 ? data.size() - at : 255;
             m_bytes.push_back(static_cast<uint8_t>(length));
             m_bytes.insert(m_bytes.end(), data.begin() + at, data.begin() + at + length);

@@ -98,7 +98,8 @@ TEST(GifFrameLoop, Disposals_ClearRestoreOrLeaveTheFrame)
 
 TEST(GifFrameLoop, WrapAround_ClearsWholePictureWhateverTheLastDisposal)
 {
-    for (int32_t lastDisposal : {0, 1, 2, 4, 7}) {
+    for (int32_t lastDisposal : {0, 1, 2, 4, 7})
+    {
         const std::vector<GifFrameFacts> frames = {Frame(0, 0, 30, 20, 10, 1), Frame(1, 1, 2, 2, 10, lastDisposal)};
         std::atomic<int> current{1};
         const std::string steps = PlayFrames(frames, current, 2);

@@ -37,13 +37,15 @@ TEST(GifWalker, BlockLength_EveryKind_MatchesItsLayout)
     cases.push_back({"unknown label", CGifBytes().Raw({0x21, 0x77, 0, 0}), GifBlockKind::Unknown, -1});
     cases.push_back({"unknown byte", CGifBytes().Raw({0x00, 0x3B}), GifBlockKind::Unknown, -1});
 
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         std::vector<uint8_t> bytes = CGifBytes().Header(4, 4).Bytes();
         bytes.insert(bytes.end(), c.block.Bytes().begin(), c.block.Bytes().end());
         WalkAt at(bytes);
         EXPECT_EQ(at.walker.PeekBlockKind(), c.kind) << c.name;
         EXPECT_EQ(at.walker.BlockLength(), c.length) << c.name;
-        if (c.length > 0) {
+        if (c.length > 0)
+        {
             EXPECT_EQ(static_cast<int64_t>(c.block.Size()), c.length) << c.name << ": builder and walker disagree";
         }
     }
@@ -72,7 +74,8 @@ TEST(GifWalker, SkipBlock_AcceptsBlockEndingAtDataEnd_RejectsOneBeyond)
     EXPECT_EQ(exact.walker.PeekBlockKind(), GifBlockKind::Unknown) << "end of data is no block";
     EXPECT_FALSE(exact.walker.SkipBlock());
 
-    for (size_t cut = kHeaderWithTable + 1; cut < gif.Size(); ++cut) {
+    for (size_t cut = kHeaderWithTable + 1; cut < gif.Size(); ++cut)
+    {
         WalkAt shortened(gif.Truncated(cut));
         EXPECT_FALSE(shortened.walker.SkipBlock()) << "cut at " << cut;
         EXPECT_EQ(shortened.walker.ReadOffset(), kHeaderWithTable) << "a failed skip does not move";
@@ -138,7 +141,8 @@ TEST(GifWalker, ExtractFrame_ReportsDelayDisposalAndPosition)
     WalkAt at(gif.Bytes());
     struct Expected { int32_t left, top, width, height, delay, disposal; };
     const Expected expected[] = {{0, 0, 20, 10, 0, 1}, {3, 4, 5, 6, 50, 2}, {7, 1, 2, 3, 100, 3}};
-    for (const Expected& e : expected) {
+    for (const Expected& e : expected)
+    {
         GifFrameFacts facts;
         std::vector<uint8_t> standalone;
         ASSERT_TRUE(at.walker.ExtractFrame(facts, standalone));

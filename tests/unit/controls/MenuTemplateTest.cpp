@@ -49,7 +49,8 @@ MenuTemplate Parse(const std::vector<uint8_t>& bytes) { return ParseMenuTemplate
 std::string Describe(const MenuTemplate& menu)
 {
     std::string out;
-    for (const MenuTemplateItem& item : menu.items) {
+    for (const MenuTemplateItem& item : menu.items)
+    {
         out += std::string(static_cast<size_t>(item.depth) * 2, ' ');
         out += std::string(item.text.begin(), item.text.end());
         if (item.IsPopup())
@@ -125,7 +126,8 @@ TEST(MenuTemplate, Parse_DataEndsEarly_KeepsCompleteItemsOnly)
     EXPECT_FALSE(menu.complete);
     EXPECT_EQ(Describe(menu), "Tray >\n  Open #32771\n");
 
-    for (size_t size = 0; size < full.size(); ++size) {
+    for (size_t size = 0; size < full.size(); ++size)
+    {
         const std::vector<uint8_t> shorter(full.begin(), full.begin() + size);
         const MenuTemplate partial = Parse(shorter);
         EXPECT_FALSE(partial.complete) << size;

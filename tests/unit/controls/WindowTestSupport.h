@@ -33,9 +33,11 @@ inline void StartGraphics()
 inline bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000)
 {
     const DWORD start = GetTickCount();
-    for (;;) {
+    for (;;)
+    {
         MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
@@ -73,11 +75,13 @@ public:
         m_words.push_back(0); // no menu
         m_words.push_back(0); // default class
         m_words.push_back(0); // no title
-        if (m_style & DS_SETFONT) {
+        if (m_style & DS_SETFONT)
+        {
             m_words.push_back(8);
             AppendText(L"MS Shell Dlg");
         }
-        for (const Item& item : m_controls) {
+        for (const Item& item : m_controls)
+        {
             AlignToDword();
             DLGITEMTEMPLATE itemHeader = {};
             itemHeader.style = item.style;

@@ -135,7 +135,8 @@ TEST_F(PopupTest, Open_LeavesTheWindowInFrontWhereItIs)
                                         10, 10, 200, 100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(hFront, nullptr);
     SetForegroundWindow(hFront);
-    if (!PumpUntil([&] { return GetForegroundWindow() == hFront; }, 3000)) {
+    if (!PumpUntil([&] { return GetForegroundWindow() == hFront; }, 3000))
+    {
         DestroyWindow(hFront);
         GTEST_SKIP() << "this desktop does not let the test put a window in front";
     }

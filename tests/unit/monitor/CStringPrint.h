@@ -9,7 +9,8 @@
 inline std::string NarrowForTest(const CString& text)
 {
     std::string narrow;
-    for (int i = 0; i < text.GetLength(); ++i) {
+    for (int i = 0; i < text.GetLength(); ++i)
+    {
         const wchar_t ch = text[i];
         narrow += ch < 128 ? static_cast<char>(ch) : '?';
     }

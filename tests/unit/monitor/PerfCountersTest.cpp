@@ -157,13 +157,15 @@ TEST(PerfCounters, RawRing_KeepsTheLast20SamplesInOrder)
     const _tag_PDHCounterStruct* record = counters.FindCounter(cpu);
     ASSERT_NE(record, nullptr);
 
-    for (int reading = 1; reading <= 19; ++reading) {
+    for (int reading = 1; reading <= 19; ++reading)
+    {
         ASSERT_GE(counters.GetCounterValue(cpu), 0);
         EXPECT_EQ(record->rawCount, reading);
         EXPECT_EQ(record->nextRawSlot, reading);
         EXPECT_EQ(record->oldestRawSlot, 0);
     }
-    for (int reading = 20; reading <= 47; ++reading) {
+    for (int reading = 20; reading <= 47; ++reading)
+    {
         ASSERT_GE(counters.GetCounterValue(cpu), 0);
         EXPECT_EQ(record->rawCount, PERF_RAW_RING_SIZE);
         EXPECT_EQ(record->nextRawSlot, reading % PERF_RAW_RING_SIZE);

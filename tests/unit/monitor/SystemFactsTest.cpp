@@ -38,7 +38,8 @@ public:
     {
         WaitForSingleObject(release, INFINITE);
         ++gatherings;
-        if (failuresLeft > 0) {
+        if (failuresLeft > 0)
+        {
             --failuresLeft;
             return false;
         }
@@ -71,7 +72,8 @@ protected:
             returned.set_value();
         });
         const bool inTime = done.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
-        if (!inTime) {
+        if (!inTime)
+        {
             SetEvent(source->release);   // let it finish before the test goes
             command.join();
             return testing::AssertionFailure() << "the page command waited without bound";
@@ -94,7 +96,8 @@ TEST_F(SystemFactsTest, SourceThatNeverAnswers_PageCommandReturnsAndTheTextsStay
 
     ASSERT_TRUE(PageCommandReturns(facts));
     EXPECT_TRUE(view.calls.empty()) << "texts were set: " << testing::PrintToString(view.calls);
-    for (int i = 0; i < SYSINFO_COUNT; ++i) {
+    for (int i = 0; i < SYSINFO_COUNT; ++i)
+    {
         CString before;
         before.Format(L"before %d", i);
         EXPECT_EQ(sysInfo[i], before) << "entry " << i;
@@ -107,7 +110,8 @@ TEST_F(SystemFactsTest, SourceThatNeverAnswers_PageCommandReturnsAndTheTextsStay
     // Once WMI answers, the next page command shows what the one gathering found.
     SetEvent(source->release);
     const ULONGLONG deadline = GetTickCount64() + 10000;
-    while (view.calls.empty() && GetTickCount64() < deadline) {
+    while (view.calls.empty() && GetTickCount64() < deadline)
+    {
         Sleep(20);
         RefreshSystemInformation(view, sysInfo, facts);
     }

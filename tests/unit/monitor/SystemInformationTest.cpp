@@ -29,7 +29,8 @@ ApartmentAfter RefreshManyTimesOnThread(bool startInSta, int nRuns)
         RecordingView view;
         SysInfoStrings sysInfo;
         // A gathering of its own each time: every run goes through WMI again.
-        for (int i = 0; i < nRuns; ++i) {
+        for (int i = 0; i < nRuns; ++i)
+        {
             CSystemFacts facts(std::make_shared<CWmiSystemFactsSource>());
             RefreshSystemInformation(view, sysInfo, facts);
         }

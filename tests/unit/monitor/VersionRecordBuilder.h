@@ -36,7 +36,8 @@ inline void PadTo4(Bytes& out)
 
 inline void AppendText(Bytes& out, const std::string& text, bool wide)
 {
-    for (char ch : text) {
+    for (char ch : text)
+    {
         out.push_back(static_cast<std::uint8_t>(ch));
         if (wide)
             out.push_back(0);
@@ -56,7 +57,8 @@ inline void Encode(const Node& node, bool wide, Bytes& out)
     if (wide)
         PutWord(out, start + 4, node.text ? 1 : 0);
     AppendText(out, node.key, wide);
-    if (!node.value.empty()) {
+    if (!node.value.empty())
+    {
         PadTo4(out);
         out.insert(out.end(), node.value.begin(), node.value.end());
     }
@@ -93,7 +95,8 @@ inline Node StringFileInfo(std::vector<Node> tables)
 inline Node VarFileInfo(const std::vector<std::uint16_t>& pairs, const std::string& entryKey = "Translation")
 {
     Node entry{entryKey, {}, static_cast<std::uint16_t>(pairs.size() * 2), {}};
-    for (std::uint16_t word : pairs) {
+    for (std::uint16_t word : pairs)
+    {
         entry.value.push_back(static_cast<std::uint8_t>(word & 0xFF));
         entry.value.push_back(static_cast<std::uint8_t>(word >> 8));
     }
@@ -110,7 +113,8 @@ inline Bytes FixedInfo(std::uint16_t major, std::uint16_t minor, std::uint16_t b
                                    static_cast<std::uint32_t>(build) << 16 | revision,
                                    static_cast<std::uint32_t>(major) << 16 | minor,
                                    static_cast<std::uint32_t>(build) << 16 | revision};
-    for (std::size_t i = 0; i < 6; ++i) {
+    for (std::size_t i = 0; i < 6; ++i)
+    {
         for (std::size_t b = 0; b < 4; ++b)
             info[i * 4 + b] = static_cast<std::uint8_t>(words[i] >> (8 * b));
     }

@@ -69,7 +69,8 @@ TEST(Version, OwnRecord_EnglishTableChosenForUsAndGermanUsers)
 {
     CVersion version(L"");
     ASSERT_TRUE(version.ReadVersionInfo());
-    for (LANGID language : {LANGID(0x0409), LANGID(0x0407)}) {
+    for (LANGID language : {LANGID(0x0409), LANGID(0x0407)})
+    {
         EXPECT_EQ(ChosenFor(version, language), L"400904B0") << std::hex << language;
         EXPECT_EQ(version.m_strTranslation, L"400904B0");
         EXPECT_EQ(version.m_dwTranslation, 0x04B04009u);
@@ -93,7 +94,8 @@ TEST(Version, ChooseTranslation_FollowsExactThenPrimaryThenNeutralThenEnglishThe
         {0x0411, {0x0407, 0x04E4, 0x0809, 0x04B0}, L"080904B0"},                  // any English
         {0x0411, {0x0407, 0x04E4, 0x040C, 0x04B0}, L"040704E4"},                  // the first entry
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         const Bytes bytes = Record({StringFileInfo({UsableTable("040704E4", "de"), UsableTable("080904B0", "uk"),
                                                     UsableTable("040904B0", "us"), UsableTable("000004B0", "neutral"),
                                                     UsableTable("040C04B0", "fr")}),
@@ -115,7 +117,8 @@ TEST(Version, ChooseTranslation_UnusableChoiceFallsBackToTheFirstTable)
                  VarFileInfo({0x0409, 0x04B0})})},
         {"no Translation at all", Record({StringFileInfo({firstTable, UsableTable("040904B0", "us")})})},
     };
-    for (const auto& [what, bytes] : records) {
+    for (const auto& [what, bytes] : records)
+    {
         CVersion version(L"unused.exe");
         ASSERT_TRUE(version.ReadVersionRecord(bytes.data(), static_cast<DWORD>(bytes.size()))) << what;
         EXPECT_EQ(ChosenFor(version, 0x0409), L"041104B0") << what;
@@ -166,7 +169,8 @@ TEST(Version, UnreadableFiles_LeaveEverythingEmpty)
     WriteFile(file, "not a program", 13, &written, nullptr);
     CloseHandle(file);
 
-    for (const CString& path : {TempFilePath(L"does-not-exist.exe"), noRecord}) {
+    for (const CString& path : {TempFilePath(L"does-not-exist.exe"), noRecord})
+    {
         CVersion version(path);
         EXPECT_FALSE(version.ReadVersionInfo()) << NarrowForTest(path);
         EXPECT_EQ(version.m_wFileVersion[0], 0);

@@ -55,7 +55,8 @@ TEST(VersionWalk, NarrowLayout_CollectsTheSameAsTheWideOne)
 
 TEST(VersionWalk, FirstTableOnly_StopsAtTheFirstTableName)
 {
-    for (bool wide : {true, false}) {
+    for (bool wide : {true, false})
+    {
         const VersionWalkResult result = Walk(TwoTableRecord(wide), true);
         EXPECT_EQ(result.tableName, u"040904B0") << "wide=" << wide;
         EXPECT_TRUE(result.keys.empty());
@@ -65,7 +66,8 @@ TEST(VersionWalk, FirstTableOnly_StopsAtTheFirstTableName)
 
 TEST(VersionWalk, EmptyValueAndMissingValue_BothGiveEmptyText)
 {
-    for (bool wide : {true, false}) {
+    for (bool wide : {true, false})
+    {
         const Bytes bytes = Record({StringFileInfo({Table(
             "040904B0", {String("Comments", "", wide), StringWithoutValue("Build Date"),
                          String("ProductName", "Vexra", wide)})})},
@@ -122,8 +124,10 @@ TEST(VersionWalk, StringRunningPastTheData_EndsTheWalkKeepingEarlierStrings)
     // where the first string's value ends (aligned).
     const std::u16string marker = u"ProductName";
     std::size_t keyAt = 0;
-    for (std::size_t i = 0; i + 2 * marker.size() <= bytes.size(); ++i) {
-        if (bytes[i] == 'P' && bytes[i + 2] == 'r' && bytes[i + 4] == 'o' && bytes[i + 6] == 'd') {
+    for (std::size_t i = 0; i + 2 * marker.size() <= bytes.size(); ++i)
+    {
+        if (bytes[i] == 'P' && bytes[i + 2] == 'r' && bytes[i + 4] == 'o' && bytes[i + 6] == 'd')
+        {
             keyAt = i;
             break;
         }
@@ -152,8 +156,10 @@ TEST(VersionWalk, NodesThatClaimNoLength_StillEndWithinBounds)
     // A table whose strings all claim length 0: each string still moves the walk past
     // its own key, so the walk ends and reports each string once.
     Bytes bytes = Record({StringFileInfo({Table("040904B0", {StringWithoutValue("A"), StringWithoutValue("B")})})});
-    for (std::size_t i = 0; i + 4 <= bytes.size(); ++i) {
-        if (bytes[i + 6] == 'A' || bytes[i + 6] == 'B') {
+    for (std::size_t i = 0; i + 4 <= bytes.size(); ++i)
+    {
+        if (bytes[i + 6] == 'A' || bytes[i + 6] == 'B')
+        {
             if (bytes[i + 7] == 0 && bytes[i + 8] == 0 && bytes[i + 4] == 1)
                 PutWord(bytes, i, 0);
         }

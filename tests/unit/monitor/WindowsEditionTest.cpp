@@ -87,7 +87,8 @@ TEST(WindowsEdition, ProductTypeTable_RowsOfVistaAndSevenAreKept)
         {18, u"Cluster Server Edition"}, {25, u"Small Business Server Premium Edition"},
         {48, u"Professional"},
     };
-    for (const auto& [type, text] : rows) {
+    for (const auto& [type, text] : rows)
+    {
         WindowsVersionFacts facts = Facts(6, 1, kWorkstation, 7);
         facts.hasProductInfo = true;
         facts.productInfoType = type;
@@ -122,7 +123,8 @@ TEST(WindowsEdition, ProductTypeTable_NewRowsOnAWorkstationAndAServer)
         {0x91, u"Datacenter Edition, Semi-Annual Channel (core installation)"},
         {0x92, u"Standard Edition, Semi-Annual Channel (core installation)"},
     };
-    for (const auto& [type, text] : rows) {
+    for (const auto& [type, text] : rows)
+    {
         WindowsVersionFacts workstation = Facts(10, 0, kWorkstation, 9);
         workstation.buildNumber = 22631;
         workstation.hasProductInfo = true;
@@ -142,7 +144,8 @@ TEST(WindowsEdition, ProductTypeTable_NewRowsOnAWorkstationAndAServer)
 TEST(WindowsEdition, ProductTypeWithoutRow_LeavesTheWordEmptyAsBefore)
 {
     for (const std::uint32_t type : {0u, 19u, 24u, 29u, 35u, 38u, 41u, 50u, 65u, 73u, 85u, 97u,
-                                     102u, 123u, 131u, 144u, 163u, 166u, 0xABCDABCDu}) {
+                                     102u, 123u, 131u, 144u, 163u, 166u, 0xABCDABCDu})
+    {
         WindowsVersionFacts facts = Facts(10, 0, kWorkstation, 9);
         facts.buildNumber = 19045;
         facts.hasProductInfo = true;
@@ -255,7 +258,8 @@ TEST(WindowsEdition, OldOrForeignPlatform_FailsAndLeavesTextsAlone)
     WindowsVersionFacts nt4 = Facts(4, 0, kWorkstation);
     WindowsVersionFacts win9x = Facts(6, 1, kWorkstation);
     win9x.platformId = 1;
-    for (const WindowsVersionFacts& facts : {nt4, win9x}) {
+    for (const WindowsVersionFacts& facts : {nt4, win9x})
+    {
         std::u16string edition = u"before";
         std::u16string numbers = u"before";
         EXPECT_FALSE(BuildWindowsVersionText(facts, edition, numbers));
@@ -356,7 +360,8 @@ TEST(WindowsVersionSource, RtlGetVersionMissingOrFailing_FallsBackToGetVersionEx
 {
     for (const WindowsVersionCalls& calls :
          {WindowsVersionCalls{nullptr, &GetVersionExSaysWindows8},
-          WindowsVersionCalls{&RtlGetVersionFails, &GetVersionExSaysWindows8}}) {
+          WindowsVersionCalls{&RtlGetVersionFails, &GetVersionExSaysWindows8}})
+    {
         const VersionTexts texts = TextsFrom(calls);
         ASSERT_TRUE(texts.built);
         EXPECT_TRUE(StartsWith(texts.edition, "Microsoft Windows 8 ")) << texts.edition;

@@ -18,7 +18,8 @@
 
 namespace {
 
-struct Bytes {
+struct Bytes
+{
     const uint8_t* data = nullptr;
     size_t size = 0;
 };
@@ -47,7 +48,8 @@ uint32_t Be32(const uint8_t* p)
 // Button images
 // ---------------------------------------------------------------------------------------
 
-struct PngCase {
+struct PngCase
+{
     UINT id;
     uint32_t width;
     uint32_t height;
@@ -88,7 +90,8 @@ INSTANTIATE_TEST_SUITE_P(Buttons, PngImage, testing::Values(
 // Skin bitmaps
 // ---------------------------------------------------------------------------------------
 
-struct SkinCase {
+struct SkinCase
+{
     UINT id;
     LONG width;
     LONG height;
@@ -121,14 +124,16 @@ INSTANTIATE_TEST_SUITE_P(Skins, SkinBitmap, testing::Values(
 // Animations
 // ---------------------------------------------------------------------------------------
 
-struct GifCase {
+struct GifCase
+{
     UINT id;
     uint16_t width;
     uint16_t height;
 };
 
 // One image of a GIF with what the picture box takes from it.
-struct GifImage {
+struct GifImage
+{
     size_t start;       // offset of its graphic control extension
     size_t end;         // offset after its image data
     int disposal;
@@ -140,7 +145,8 @@ struct GifImage {
 size_t SubBlocks(const Bytes& gif, size_t pos)
 {
     size_t p = pos;
-    while (p < gif.size) {
+    while (p < gif.size)
+    {
         const uint8_t n = gif.data[p];
         p += 1 + n;
         if (n == 0)
@@ -149,7 +155,8 @@ size_t SubBlocks(const Bytes& gif, size_t pos)
     return 0;
 }
 
-class GifAnimation : public testing::TestWithParam<GifCase> {
+class GifAnimation : public testing::TestWithParam<GifCase>
+{
 protected:
     // The system picture loader may use COM decoders.
     void SetUp() override { comReady_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)); }
@@ -182,7 +189,8 @@ protected:
         ASSERT_GT(chain, 0u);
         pos += 14 + chain;
 
-        while (pos < gif.size && gif.data[pos] != 0x3B) {
+        while (pos < gif.size && gif.data[pos] != 0x3B)
+        {
             ASSERT_EQ(gif.data[pos], 0x21) << "image without graphic control at " << pos;
             ASSERT_EQ(gif.data[pos + 1], 0xF9) << "image without graphic control at " << pos;
             ASSERT_EQ(gif.data[pos + 2], 4);
@@ -228,7 +236,8 @@ TEST_P(GifAnimation, Structure_LoopingExtensionFirstAndControlBeforeEveryImage)
     EXPECT_GE(images.size(), 10u);
     // The picture box draws each frame over the previous one and clears only with the
     // button-face colour, so every frame must cover the whole picture and keep it.
-    for (const GifImage& image : images) {
+    for (const GifImage& image : images)
+    {
         EXPECT_EQ(image.left, 0);
         EXPECT_EQ(image.top, 0);
         EXPECT_EQ(image.width, c.width);
@@ -249,7 +258,8 @@ TEST_P(GifAnimation, EveryFrameCutOut_DecodesWithOleLoadPicture)
 
     // The picture box hands each frame to the system loader as a GIF of its own:
     // header and colour table, the frame, a trailer. Every frame must survive that.
-    for (size_t i = 0; i < images.size(); ++i) {
+    for (size_t i = 0; i < images.size(); ++i)
+    {
         const GifImage& image = images[i];
         const size_t header = 13 + tableSize;
         const size_t frameSize = image.end - image.start;
@@ -269,7 +279,8 @@ TEST_P(GifAnimation, EveryFrameCutOut_DecodesWithOleLoadPicture)
                                           reinterpret_cast<void**>(&picture));
         stream->Release();
         EXPECT_EQ(hr, S_OK) << "frame " << i << " of GIF " << c.id;
-        if (picture) {
+        if (picture)
+        {
             OLE_XSIZE_HIMETRIC width = 0;
             EXPECT_EQ(picture->get_Width(&width), S_OK);
             EXPECT_GT(width, 0);
@@ -289,7 +300,8 @@ std::vector<uint32_t> DecodeFirstFrame(const Bytes& gif, int width, int height)
     std::memcpy(GlobalLock(block), gif.data, gif.size);
     GlobalUnlock(block);
     IStream* stream = nullptr;
-    if (CreateStreamOnHGlobal(block, TRUE, &stream) != S_OK) {
+    if (CreateStreamOnHGlobal(block, TRUE, &stream) != S_OK)
+    {
         GlobalFree(block);
         return pixels;
     }
@@ -309,13 +321,15 @@ std::vector<uint32_t> DecodeFirstFrame(const Bytes& gif, int width, int height)
     void* bits = nullptr;
     HDC dc = CreateCompatibleDC(nullptr);
     HBITMAP target = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (dc && target) {
+    if (dc && target)
+    {
         HGDIOBJ previous = SelectObject(dc, target);
         OLE_XSIZE_HIMETRIC w = 0;
         OLE_YSIZE_HIMETRIC h = 0;
         picture->get_Width(&w);
         picture->get_Height(&h);
-        if (picture->Render(dc, 0, 0, width, height, 0, h, w, -h, nullptr) == S_OK) {
+        if (picture->Render(dc, 0, 0, width, height, 0, h, w, -h, nullptr) == S_OK)
+        {
             GdiFlush();
             const auto* p = static_cast<const uint32_t*>(bits);
             pixels.assign(p, p + static_cast<size_t>(width) * height);
@@ -359,8 +373,10 @@ TEST_P(GifAnimation, FirstFrameEdge_MatchesSkinWhereTheWindowShowsIt)
     };
 
     int mismatches = 0;
-    for (int y = 0; y < c.height; ++y) {
-        for (int x = 0; x < c.width; ++x) {
+    for (int y = 0; y < c.height; ++y)
+    {
+        for (int x = 0; x < c.width; ++x)
+        {
             if (x != 0 && y != 0 && x != c.width - 1 && y != c.height - 1)
                 continue;
             const uint32_t want = skinPixel(at.x + x, at.y + y);
@@ -386,7 +402,8 @@ INSTANTIATE_TEST_SUITE_P(Animations, GifAnimation, testing::Values(
 std::wstring ReadString(const Bytes& b, size_t& pos)
 {
     std::wstring text;
-    while (pos + 1 < b.size) {
+    while (pos + 1 < b.size)
+    {
         const wchar_t ch = static_cast<wchar_t>(Le16(b.data + pos));
         pos += 2;
         if (ch == 0)
@@ -405,16 +422,19 @@ TEST(TrayMenu, Template_OnePopupWithOpenAndExit)
     EXPECT_EQ(Le16(menu.data), 0) << "a standard (not extended) menu template";
     size_t pos = 4 + Le16(menu.data + 2);
 
-    struct Item {
+    struct Item
+    {
         uint16_t flags;
         uint16_t id;
         std::wstring text;
     };
     std::vector<Item> items;
-    while (pos + 2 <= menu.size) {
+    while (pos + 2 <= menu.size)
+    {
         Item item{Le16(menu.data + pos), 0, {}};
         pos += 2;
-        if (!(item.flags & MF_POPUP)) {
+        if (!(item.flags & MF_POPUP))
+        {
             item.id = Le16(menu.data + pos);
             pos += 2;
         }
@@ -438,7 +458,8 @@ TEST(TrayMenu, Template_OnePopupWithOpenAndExit)
 // Dialog templates
 // ---------------------------------------------------------------------------------------
 
-struct DialogItem {
+struct DialogItem
+{
     DWORD exStyle, style, id;
     uint16_t classAtom;  // 0x80 button, 0x82 static; 0 when the class is named
     std::wstring className;
@@ -451,7 +472,8 @@ struct DialogItem {
     }
 };
 
-struct DialogTemplate {
+struct DialogTemplate
+{
     DWORD exStyle = 0, style = 0;
     int16_t cx = 0, cy = 0;
     std::wstring title;
@@ -464,10 +486,13 @@ struct DialogTemplate {
 void ReadNameOrOrdinal(const Bytes& b, size_t& pos, uint16_t& ordinal, std::wstring& name)
 {
     ordinal = 0;
-    if (Le16(b.data + pos) == 0xFFFF) {
+    if (Le16(b.data + pos) == 0xFFFF)
+    {
         ordinal = Le16(b.data + pos + 2);
         pos += 4;
-    } else {
+    }
+    else
+    {
         name = ReadString(b, pos);
     }
 }
@@ -489,13 +514,15 @@ bool ParseDialog(UINT id, DialogTemplate& dlg)
     ReadNameOrOrdinal(b, pos, ordinal, ignored);  // menu
     ReadNameOrOrdinal(b, pos, ordinal, ignored);  // class
     dlg.title = ReadString(b, pos);
-    if (dlg.style & DS_SETFONT) {
+    if (dlg.style & DS_SETFONT)
+    {
         dlg.pointSize = Le16(b.data + pos);
         dlg.weight = Le16(b.data + pos + 2);
         pos += 6;
         dlg.face = ReadString(b, pos);
     }
-    for (uint16_t i = 0; i < count; ++i) {
+    for (uint16_t i = 0; i < count; ++i)
+    {
         pos = (pos + 3) & ~size_t(3);
         if (pos + 24 > b.size)
             return false;
@@ -551,9 +578,11 @@ TEST(DialogTemplates, MainWindow_EveryControlWithItsClassAndHidden)
     ASSERT_EQ(expected.size(), 35u);
 
     EXPECT_EQ(dlg.items.size(), expected.size());
-    for (const DialogItem& item : dlg.items) {
+    for (const DialogItem& item : dlg.items)
+    {
         auto it = expected.find(item.id);
-        if (it == expected.end()) {
+        if (it == expected.end())
+        {
             ADD_FAILURE() << "unexpected control " << item.id;
             continue;
         }
@@ -579,7 +608,8 @@ TEST(DialogTemplates, Popup_PlainPopupInTaskbarWithTwoCentredHiddenLines)
     ASSERT_EQ(dlg.items.size(), 2u);
     EXPECT_EQ(dlg.items[0].id, static_cast<DWORD>(IDC_POPUP_LINE1));
     EXPECT_EQ(dlg.items[1].id, static_cast<DWORD>(IDC_POPUP_LINE2));
-    for (const DialogItem& item : dlg.items) {
+    for (const DialogItem& item : dlg.items)
+    {
         EXPECT_TRUE(item.IsClass(0x82));
         EXPECT_EQ(item.style & SS_TYPEMASK, static_cast<DWORD>(SS_CENTER));
         EXPECT_EQ(item.style & WS_VISIBLE, 0u);
@@ -590,7 +620,8 @@ TEST(DialogTemplates, Popup_PlainPopupInTaskbarWithTwoCentredHiddenLines)
 // Version record
 // ---------------------------------------------------------------------------------------
 
-class VersionRecord : public testing::Test {
+class VersionRecord : public testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -673,7 +704,8 @@ TEST(AppIcon, Group_HoldsSmallLargeAndJumboImages)
     const uint16_t count = Le16(group.data + 4);
     ASSERT_EQ(group.size, 6u + 14u * count);
     std::vector<int> sizes;
-    for (uint16_t i = 0; i < count; ++i) {
+    for (uint16_t i = 0; i < count; ++i)
+    {
         const uint8_t* entry = group.data + 6 + 14 * i;
         sizes.push_back(entry[0] == 0 ? 256 : entry[0]);
         EXPECT_EQ(entry[0], entry[1]) << "square icon images";
@@ -684,7 +716,8 @@ TEST(AppIcon, Group_HoldsSmallLargeAndJumboImages)
 
 TEST(AppIcon, LoadImage_SmallAndLargeSizes)
 {
-    for (int size : {16, 32}) {
+    for (int size : {16, 32})
+    {
         HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr),
                                                    MAKEINTRESOURCEW(IDR_MAINFRAME),
                                                    IMAGE_ICON, size, size, 0));

@@ -76,7 +76,8 @@ protected:
         const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
         const CString text(reinterpret_cast<const wchar_t*>(bytes.data()), static_cast<int>(bytes.size() / 2));
         std::vector<CString> lines;
-        for (int start = 0; start < text.GetLength();) {
+        for (int start = 0; start < text.GetLength();)
+        {
             int end = text.Find(L'\n', start);
             if (end < 0)
                 end = text.GetLength();
@@ -96,7 +97,8 @@ protected:
         std::vector<DWORD> pids(4096);
         DWORD bytes = 0;
         EnumProcesses(pids.data(), static_cast<DWORD>(pids.size() * sizeof(DWORD)), &bytes);
-        for (DWORD i = 0; i < bytes / sizeof(DWORD); ++i) {
+        for (DWORD i = 0; i < bytes / sizeof(DWORD); ++i)
+        {
             HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, pids[i]);
             if (process == nullptr)
                 continue;
@@ -145,7 +147,8 @@ TEST_F(LogonTaskTest, SecondStart_RunsNothing)
 
 TEST_F(LogonTaskTest, MarkerOtherThanExactly2_SetsTheTaskUpAgain)
 {
-    for (const wchar_t* marker : {L"1", L"02", L" 2", L"2 "}) {
+    for (const wchar_t* marker : {L"1", L"02", L" 2", L"2 "})
+    {
         ASSERT_TRUE(WriteUserRegString(kKey, L"Schedinfo", marker));
         const size_t before = Runs().size();
         SetUpTask();
