@@ -128,17 +128,9 @@ testing::AssertionResult WasStoodDown(HANDLE guard)
     return testing::AssertionSuccess();
 }
 
-class EndGuardTest : public ProgramTest
+class EndGuardTest : public HelperProgramTest
 {
 protected:
-    void SetUp() override
-    {
-        ProgramTest::SetUp();
-        if (!FileExists(HelperPath(L"boostee")))
-            GTEST_SKIP() << "the build has no boostee.exe helper (tests/helpers/boostee.cpp)";
-        MarkLogonTaskDone();
-    }
-
     void TearDown() override
     {
         m_program.reset();

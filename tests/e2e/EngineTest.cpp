@@ -16,15 +16,14 @@
 namespace e2e {
 namespace {
 
-class EngineTest : public ProgramTest
+class EngineTest : public HelperProgramTest
 {
 protected:
     void SetUp() override
     {
-        ProgramTest::SetUp();
-        if (!FileExists(HelperPath(L"boostee")))
-            GTEST_SKIP() << "the build has no boostee.exe helper (tests/helpers/boostee.cpp)";
-        MarkLogonTaskDone();
+        HelperProgramTest::SetUp();
+        if (IsSkipped())
+            return;
         m_program = std::make_unique<ProgramUnderTest>();
         ASSERT_TRUE(m_program->Start());
         ASSERT_TRUE(m_program->WaitForMainWindow());

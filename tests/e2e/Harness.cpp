@@ -709,4 +709,12 @@ void ProgramTest::TearDown()
     ResetProgramKey();
 }
 
+void HelperProgramTest::SetUp()
+{
+    ProgramTest::SetUp();
+    if (!FileExists(HelperPath(L"boostee")))
+        GTEST_SKIP() << "the build has no boostee.exe helper (tests/helpers/boostee.cpp)";
+    MarkLogonTaskDone();
+}
+
 }  // namespace e2e

@@ -246,4 +246,13 @@ protected:
     void TearDown() override;
 };
 
+// Tests that start copies of the windowed helper (boostee.exe) beside the program; the
+// logon task counts as registered, so the program never waits for the task tool. A
+// derived SetUp returns at once when IsSkipped().
+class HelperProgramTest : public ProgramTest
+{
+protected:
+    void SetUp() override;
+};
+
 }  // namespace e2e

@@ -44,17 +44,9 @@ bool AllLoweredOrGone(const std::vector<DWORD>& ids)
     return true;
 }
 
-class StartupPrioritiesTest : public ProgramTest
+class StartupPrioritiesTest : public HelperProgramTest
 {
 protected:
-    void SetUp() override
-    {
-        ProgramTest::SetUp();
-        if (!FileExists(HelperPath(L"boostee")))
-            GTEST_SKIP() << "the build has no boostee.exe helper (tests/helpers/boostee.cpp)";
-        MarkLogonTaskDone();
-    }
-
     // Starts a copy of the windowed helper named `name` and waits for its window. It is
     // born normal whatever this driver's class: on Windows a child takes a below-normal
     // parent's class, and the program's first pass lowers this driver too.

@@ -15,20 +15,7 @@
 
 namespace
 {
-class ProcessNotifyTest : public testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        if (HelpersFolder().empty())
-            GTEST_SKIP() << "VEXRA_BUILD_DIR is not set: boostee.exe cannot be found";
-        boostee = HelpersFolder() + L"\\boostee.exe";
-        ASSERT_TRUE(report.Handle() != NULL);
-    }
-
-    std::wstring boostee;
-    ReportWindow report;
-};
+using ProcessNotifyTest = WatcherTest;
 
 DWORD WINAPI StopOnOtherThread(LPVOID watcher)
 {

@@ -13,20 +13,7 @@
 
 namespace
 {
-class WatcherPaceTest : public testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        if (HelpersFolder().empty())
-            GTEST_SKIP() << "VEXRA_BUILD_DIR is not set: boostee.exe cannot be found";
-        boostee = HelpersFolder() + L"\\boostee.exe";
-        ASSERT_TRUE(report.Handle() != NULL);
-    }
-
-    std::wstring boostee;
-    ReportWindow report;
-};
+using WatcherPaceTest = WatcherTest;
 }
 
 TEST_F(WatcherPaceTest, WaitForFreshPass_AfterSlowPolling_HasReportedEveryEarlierStart)

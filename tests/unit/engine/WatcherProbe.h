@@ -6,8 +6,11 @@
 
 #include "engine/ProcessNotify.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <functional>
+#include <string>
 #include <vector>
 
 struct Report
@@ -108,4 +111,21 @@ public:
     {
         return *static_cast<const volatile BOOL*>(&m_bFirstPassDone) != FALSE;
     }
+};
+
+// Tests of the watcher against copies of the windowed helper: where the helper is, and
+// the window the reports go to.
+class WatcherTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (HelpersFolder().empty())
+            GTEST_SKIP() << "VEXRA_BUILD_DIR is not set: boostee.exe cannot be found";
+        boostee = HelpersFolder() + L"\\boostee.exe";
+        ASSERT_TRUE(report.Handle() != NULL);
+    }
+
+    std::wstring boostee;
+    ReportWindow report;
 };
