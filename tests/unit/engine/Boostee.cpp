@@ -1,4 +1,5 @@
 #include "Boostee.h"
+#include "framework/Handle.h"
 
 #include <cstdlib>
 
@@ -76,21 +77,13 @@ void CBoostee::End()
 
 DWORD ReadPriorityClass(DWORD pid)
 {
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
-    if (process == NULL)
-        return 0;
-    const DWORD priorityClass = GetPriorityClass(process);
-    CloseHandle(process);
-    return priorityClass;
+    const CKernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid));
+    return process ? GetPriorityClass(process.Get()) : 0;
 }
 
 bool WaitUntilProcessGone(DWORD pid)
 {
     return PollUntil([pid] {
-        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-        if (process == NULL)
-            return true;
-        CloseHandle(process);
-        return false;
+        return !CKernelHandle(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
     });
 }

@@ -2,6 +2,7 @@
 #include "Boostee.h"
 
 #include "engine/CrashPriorityGuard.h"
+#include "framework/Handle.h"
 
 #include <gtest/gtest.h>
 
@@ -21,12 +22,8 @@ protected:
 
 bool SetClass(DWORD pid, DWORD priorityClass)
 {
-    HANDLE process = OpenProcess(PROCESS_SET_INFORMATION, FALSE, pid);
-    if (process == NULL)
-        return false;
-    const BOOL result = SetPriorityClass(process, priorityClass);
-    CloseHandle(process);
-    return result != FALSE;
+    const CKernelHandle process(OpenProcess(PROCESS_SET_INFORMATION, FALSE, pid));
+    return process && SetPriorityClass(process.Get(), priorityClass);
 }
 }  // namespace
 
@@ -73,13 +70,12 @@ TEST_F(CrashPriorityGuardTest, RestorePrioritiesOnCrash_AfterStackOverflow_Still
 
     // What a thread has left when the system hands it a stack overflow: a few pages.
     const ULONG_PTR margin = 16 * 1024;
-    HANDLE thread = CreateThread(NULL, 0, RestoreWithLittleStackThread,
-                                 reinterpret_cast<LPVOID>(margin), 0, NULL);
-    ASSERT_NE(nullptr, thread);
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 20000));
+    const CKernelHandle thread(CreateThread(NULL, 0, RestoreWithLittleStackThread,
+                                            reinterpret_cast<LPVOID>(margin), 0, NULL));
+    ASSERT_TRUE(thread);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread.Get(), 20000));
     DWORD exitCode = 0;
-    GetExitCodeThread(thread, &exitCode);
-    CloseHandle(thread);
+    GetExitCodeThread(thread.Get(), &exitCode);
 
     EXPECT_EQ(static_cast<DWORD>(EXCEPTION_CONTINUE_SEARCH), exitCode);
     EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), ReadPriorityClass(boosted.Pid()));

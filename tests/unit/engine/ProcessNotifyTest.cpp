@@ -4,6 +4,7 @@
 #include "WatcherProbe.h"
 
 #include "engine/ProcessNotify.h"
+#include "framework/Handle.h"
 
 #include <gtest/gtest.h>
 #include <psapi.h>
@@ -140,12 +141,11 @@ TEST_F(ProcessNotifyTest, Restart_AfterStop_BeginsWithANewFirstPass)
     ASSERT_TRUE(report.PumpUntil([&] { return report.Has(WM_PROCESS_PRESENT, self); }));
     // Let the stop land while the worker may be sending; a send to us is let in by the
     // pump, so stop from a second thread.
-    HANDLE stopper = CreateThread(NULL, 0, StopOnOtherThread, &watcher, 0, NULL);
-    ASSERT_NE(nullptr, stopper);
-    ASSERT_TRUE(report.PumpUntil([&] { return WaitForSingleObject(stopper, 0) == WAIT_OBJECT_0; }));
+    const CKernelHandle stopper(CreateThread(NULL, 0, StopOnOtherThread, &watcher, 0, NULL));
+    ASSERT_TRUE(stopper);
+    ASSERT_TRUE(report.PumpUntil([&] { return WaitForSingleObject(stopper.Get(), 0) == WAIT_OBJECT_0; }));
     DWORD stopped = 0;
-    GetExitCodeThread(stopper, &stopped);
-    CloseHandle(stopper);
+    GetExitCodeThread(stopper.Get(), &stopped);
     EXPECT_TRUE(stopped);
 
     report.reports.clear();

@@ -5,6 +5,7 @@
 #include "CStringPrint.h"
 #include "RecordingView.h"
 #include "monitor/SystemInformation.h"
+#include "framework/Handle.h"
 
 #include <atomic>
 #include <future>
@@ -32,11 +33,10 @@ class StandInSource : public ISystemFactsSource
 {
 public:
     StandInSource() : release(CreateEventW(nullptr, TRUE, TRUE, nullptr)) {}
-    ~StandInSource() override { CloseHandle(release); }
 
     bool Gather(SystemFactValues& facts) override
     {
-        WaitForSingleObject(release, INFINITE);
+        WaitForSingleObject(release.Get(), INFINITE);
         ++gatherings;
         if (failuresLeft > 0)
         {
@@ -47,7 +47,7 @@ public:
         return true;
     }
 
-    HANDLE release;   // reset: a WMI that does not answer until it is set
+    CKernelHandle release;   // reset: a WMI that does not answer until it is set
     std::atomic<int> gatherings{0};
     std::atomic<int> failuresLeft{0};
 };
@@ -74,7 +74,7 @@ protected:
         const bool inTime = done.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
         if (!inTime)
         {
-            SetEvent(source->release);   // let it finish before the test goes
+            SetEvent(source->release.Get());   // let it finish before the test goes
             command.join();
             return testing::AssertionFailure() << "the page command waited without bound";
         }
@@ -91,7 +91,7 @@ protected:
 
 TEST_F(SystemFactsTest, SourceThatNeverAnswers_PageCommandReturnsAndTheTextsStay)
 {
-    ResetEvent(source->release);
+    ResetEvent(source->release.Get());
     CSystemFacts facts(source, kHangWaitMs);
 
     ASSERT_TRUE(PageCommandReturns(facts));
@@ -108,7 +108,7 @@ TEST_F(SystemFactsTest, SourceThatNeverAnswers_PageCommandReturnsAndTheTextsStay
     EXPECT_TRUE(view.calls.empty());
 
     // Once WMI answers, the next page command shows what the one gathering found.
-    SetEvent(source->release);
+    SetEvent(source->release.Get());
     const ULONGLONG deadline = GetTickCount64() + 10000;
     while (view.calls.empty() && GetTickCount64() < deadline)
     {

@@ -5,6 +5,7 @@
 #include "CStringPrint.h"
 #include "VersionRecordBuilder.h"
 #include "monitor/Version.h"
+#include "framework/Handle.h"
 
 #include <vector>
 
@@ -163,11 +164,13 @@ TEST(Version, EmptyAndMissingStrings_ReadAsEmpty)
 TEST(Version, UnreadableFiles_LeaveEverythingEmpty)
 {
     const CString noRecord = TempFilePath(L"no-record.txt");
-    HANDLE file = CreateFileW(noRecord, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    WriteFile(file, "not a program", 13, &written, nullptr);
-    CloseHandle(file);
+    {
+        const CFileHandle file(
+            CreateFileW(noRecord, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(file);
+        DWORD written = 0;
+        WriteFile(file.Get(), "not a program", 13, &written, nullptr);
+    }
 
     for (const CString& path : {TempFilePath(L"does-not-exist.exe"), noRecord})
     {
@@ -190,12 +193,14 @@ TEST(Version, ModificationTimeZero_CountsAsUnreadable)
         EXPECT_TRUE(fresh.ReadVersionInfo()) << "the copy itself is readable";
     }
 
-    HANDLE file = CreateFileW(copy, FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    const ULONGLONG epoch = 116444736000000000ull;  // 1970-01-01 00:00:00 UTC in FILETIME units
-    FILETIME time = {static_cast<DWORD>(epoch), static_cast<DWORD>(epoch >> 32)};
-    ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &time));
-    CloseHandle(file);
+    {
+        const CFileHandle file(
+            CreateFileW(copy, FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(file);
+        const ULONGLONG epoch = 116444736000000000ull;  // 1970-01-01 00:00:00 UTC in FILETIME units
+        FILETIME time = {static_cast<DWORD>(epoch), static_cast<DWORD>(epoch >> 32)};
+        ASSERT_TRUE(SetFileTime(file.Get(), nullptr, nullptr, &time));
+    }
 
     CVersion version(copy);
     EXPECT_FALSE(version.ReadVersionInfo());

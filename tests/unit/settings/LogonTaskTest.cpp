@@ -7,6 +7,7 @@
 #include "settings/LogonTask.h"
 #include "settings/SettingsStore.h"
 #include "monitor/CStringPrint.h"
+#include "framework/Handle.h"
 
 #include <psapi.h>
 
@@ -99,14 +100,14 @@ protected:
         EnumProcesses(pids.data(), static_cast<DWORD>(pids.size() * sizeof(DWORD)), &bytes);
         for (DWORD i = 0; i < bytes / sizeof(DWORD); ++i)
         {
-            HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, pids[i]);
-            if (process == nullptr)
+            const CKernelHandle process(
+                OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, pids[i]));
+            if (!process)
                 continue;
             wchar_t path[MAX_PATH * 2] = L"";
             DWORD length = MAX_PATH * 2;
-            const BOOL named = QueryFullProcessImageNameW(process, 0, path, &length);
-            const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
-            CloseHandle(process);
+            const BOOL named = QueryFullProcessImageNameW(process.Get(), 0, path, &length);
+            const bool running = WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT;
             if (named && running && m_strTool.CompareNoCase(path) == 0)
                 return true;
         }
