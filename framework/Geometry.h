@@ -38,15 +38,9 @@ public:
 
     int Width() const { return right - left; }
     int Height() const { return bottom - top; }
-    CSize Size() const { return CSize(Width(), Height()); }
-    CPoint TopLeft() const { return CPoint(left, top); }
-    CPoint BottomRight() const { return CPoint(right, bottom); }
     // Empty when it has no area (width or height zero or negative), as IsRectEmpty says.
     BOOL IsRectEmpty() const { return ::IsRectEmpty(this); }
     void SetRect(int l, int t, int r, int b) { left = l; top = t; right = r; bottom = b; }
-    void OffsetRect(int dx, int dy) { left += dx; right += dx; top += dy; bottom += dy; }
-    void OffsetRect(POINT pt) { OffsetRect(pt.x, pt.y); }
-    void OffsetRect(SIZE size) { OffsetRect(size.cx, size.cy); }
 
     operator LPRECT() { return this; }
     operator LPCRECT() const { return this; }

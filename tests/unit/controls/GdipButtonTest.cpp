@@ -117,7 +117,7 @@ protected:
     {
         CRect client;
         GetClientRect(&client);
-        pDC->FillSolidRect(&client, kBackground);
+        ::FillRect(pDC->GetSafeHdc(), &client, CBrush(kBackground));
         return TRUE;
     }
     void OnButton() { ++m_nClicks; }
@@ -196,7 +196,7 @@ TEST_F(GdipButtonTest, FirstPaint_ComposesFacesFromPngsOverTheParentsPixels)
     CButtonDialog dialog;
     ASSERT_TRUE(dialog.CreateIndirect(dialogTemplate.Get(), nullptr));
     dialog.ShowWindow(SW_SHOW);
-    dialog.UpdateWindow();
+    ::UpdateWindow(dialog.m_hWnd);
     ASSERT_TRUE(controls_test::PumpUntil([&] { return dialog.m_button.AreFacesBuilt() != FALSE; }))
         << "the first paint composes the faces";
     EXPECT_TRUE(dialog.m_button.GetStyle() & BS_OWNERDRAW);
@@ -244,7 +244,7 @@ TEST_F(GdipButtonTest, DrawItem_CopiesTheFaceTheStateSelects_AndHoverFollowsTheM
     CButtonDialog dialog;
     ASSERT_TRUE(dialog.CreateIndirect(dialogTemplate.Get(), nullptr));
     dialog.ShowWindow(SW_SHOW);
-    dialog.UpdateWindow();
+    ::UpdateWindow(dialog.m_hWnd);
     ASSERT_TRUE(controls_test::PumpUntil([&] { return dialog.m_button.AreFacesBuilt() != FALSE; }));
     CTestButton& button = dialog.m_button;
 

@@ -158,8 +158,7 @@ TEST_F(MessageMapTest, PermanentMaps_BelongToTheWindowThread)
         pSeen = CWnd::FromHandlePermanent(m_dlg.m_hWnd);
         pMenuSeen = CMenu::FromHandlePermanent(menu);
         CWnd other;
-        bAttached = other.Attach(hOther);
-        other.Detach();
+        bAttached = other.SubclassWindow(hOther);
     });
     worker.join();
     EXPECT_EQ(nullptr, pSeen);
