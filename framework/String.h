@@ -38,7 +38,6 @@ public:
 
     CString& operator+=(LPCWSTR psz);
 
-
     // Substrings clamp their arguments to the text, as MFC does: a start beyond the end or
     // a negative count gives the empty string, never an out-of-range read.
     CString Left(int nCount) const;
