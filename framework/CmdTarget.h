@@ -137,9 +137,6 @@ protected:                                           \
         AFX_THIS_HANDLER_OBJECT->OnMeasureItem(static_cast<int>(wParam),                   \
                                                reinterpret_cast<LPMEASUREITEMSTRUCT>(lParam)); \
         result = TRUE; return true;) },
-#define ON_WM_QUERYENDSESSION()                                                            \
-    { WM_QUERYENDSESSION, 0, 0, AFX_ADAPTER(                                               \
-        result = AFX_THIS_HANDLER_OBJECT->OnQueryEndSession(); return true;) },
 // Commands from menus, accelerators and buttons (BN_CLICKED is notification code 0).
 #define ON_COMMAND(id, memberFxn)                                                          \
     { WM_COMMAND, 0, static_cast<UINT>(id), AFX_ADAPTER(                                   \

@@ -1,5 +1,5 @@
 // Device contexts. Each class says by its type what becomes of its DC: a CDC deletes the DC
-// it created (CreateCompatibleDC) or attached; a CBorrowedDC (what FromHandle returns) only
+// it attached; a CBorrowedDC (what FromHandle returns) only
 // looks at a DC someone else owns; CPaintDC and CClientDC give back what they took
 // (EndPaint / ReleaseDC) when they go out of scope.
 #pragma once
@@ -31,33 +31,14 @@ public:
     HDC Detach();
     static CDC* FromHandle(HDC hDC);
 
-    // A memory DC compatible with pDC, or with the screen when pDC is null.
-    BOOL CreateCompatibleDC(CDC* pDC);
     BOOL DeleteDC();
 
-    // Each returns the object that was selected before (a temporary wrapper), or null.
-    CBitmap* SelectObject(CBitmap* pBitmap);
-    CFont* SelectObject(CFont* pFont);
-    CBrush* SelectObject(CBrush* pBrush);
-    CPen* SelectObject(CPen* pPen);
-
-    BOOL BitBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc,
-                DWORD dwRop);
-    BOOL StretchBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc,
-                    int nSrcWidth, int nSrcHeight, DWORD dwRop);
-    void FillRect(LPCRECT lpRect, CBrush* pBrush);
-    void FillSolidRect(LPCRECT lpRect, COLORREF clr);
-    void FillSolidRect(int x, int y, int cx, int cy, COLORREF clr);
     int SetBkMode(int nBkMode);
     COLORREF SetTextColor(COLORREF crColor);
     int DrawText(const CString& str, LPRECT lpRect, UINT nFormat);
     int GetClipBox(LPRECT lpRect) const;
     int GetDeviceCaps(int nIndex) const;
     BOOL IsPrinting() const { return FALSE; }  // the program never prints
-    BOOL DrawEdge(LPRECT lpRect, UINT nEdge, UINT nFlags);
-    BOOL Ellipse(int x1, int y1, int x2, int y2);
-    BOOL Ellipse(LPCRECT lpRect);
-    BOOL LineTo(int x, int y);
     BOOL DrawIcon(int x, int y, HICON hIcon);
 };
 

@@ -1,6 +1,5 @@
 #include "framework/GdiObject.h"
 
-#include "framework/DC.h"
 #include "framework/TempObjects.h"
 #include "framework/WinApp.h"
 
@@ -64,22 +63,10 @@ BOOL CBitmap::LoadBitmap(UINT nIDResource)
     return Attach(::LoadBitmapW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nIDResource)));
 }
 
-BOOL CBitmap::CreateCompatibleBitmap(CDC* pDC, int nWidth, int nHeight)
-{
-    if (pDC && pDC->m_hDC)
-        return Attach(::CreateCompatibleBitmap(pDC->m_hDC, nWidth, nHeight));
-    HDC hScreen = ::GetDC(nullptr);
-    const BOOL bCreated = Attach(::CreateCompatibleBitmap(hScreen, nWidth, nHeight));
-    ::ReleaseDC(nullptr, hScreen);
-    return bCreated;
-}
-
 int CBitmap::GetBitmap(BITMAP* pBitMap) const
 {
     return GetObject(sizeof(BITMAP), pBitMap);
 }
-
-CBitmap* CBitmap::FromHandle(HBITMAP hBitmap) { return TemporaryFor<CBitmap>(hBitmap); }
 
 CBrush::CBrush(COLORREF crColor)
 {
@@ -91,11 +78,7 @@ BOOL CBrush::CreateSolidBrush(COLORREF crColor)
     return Attach(::CreateSolidBrush(crColor));
 }
 
-CBrush* CBrush::FromHandle(HBRUSH hBrush) { return TemporaryFor<CBrush>(hBrush); }
-
 BOOL CPen::CreatePen(int nPenStyle, int nWidth, COLORREF crColor)
 {
     return Attach(::CreatePen(nPenStyle, nWidth, crColor));
 }
-
-CPen* CPen::FromHandle(HPEN hPen) { return TemporaryFor<CPen>(hPen); }

@@ -1,5 +1,5 @@
-// GDI object wrappers. A CFont, CBitmap, CBrush or CPen owns the handle it creates or
-// attaches and deletes it when it goes. A CBorrowedGdiObject<T> only looks at a handle
+// GDI object wrappers. A CFont, CBitmap, CBrush or CPen owns the handle it creates (or
+// loads) and deletes it when it goes. A CBorrowedGdiObject<T> only looks at a handle
 // someone else owns (the wrappers FromHandle returns are of that type), so which of the
 // two an object is says whether the handle is deleted; nothing decides it at run time.
 #pragma once
@@ -7,8 +7,6 @@
 #include <windows.h>
 
 #include "framework/Object.h"
-
-class CDC;
 
 class CGdiObject : public CObject
 {
@@ -20,14 +18,14 @@ public:
 
     HGDIOBJ GetSafeHandle() const { return m_hObject; }
     operator HGDIOBJ() const { return m_hObject; }
+    BOOL DeleteObject();
+
+protected:
     // Takes ownership of hObject in place of what was held; FALSE for a null handle.
     BOOL Attach(HGDIOBJ hObject);
     HGDIOBJ Detach();
-    BOOL DeleteObject();
     int GetObject(int nCount, LPVOID lpObject) const;
 
-
-protected:
     template <class T>
     static T* TemporaryFor(HGDIOBJ hObject);
 
@@ -49,10 +47,8 @@ class CBitmap : public CGdiObject
 public:
     // From the BITMAP resources of AfxGetResourceHandle().
     BOOL LoadBitmap(UINT nIDResource);
-    BOOL CreateCompatibleBitmap(CDC* pDC, int nWidth, int nHeight);
     int GetBitmap(BITMAP* pBitMap) const;
     operator HBITMAP() const { return static_cast<HBITMAP>(GetSafeHandle()); }
-    static CBitmap* FromHandle(HBITMAP hBitmap);
 };
 
 class CBrush : public CGdiObject
@@ -62,7 +58,6 @@ public:
     explicit CBrush(COLORREF crColor);
     BOOL CreateSolidBrush(COLORREF crColor);
     operator HBRUSH() const { return static_cast<HBRUSH>(GetSafeHandle()); }
-    static CBrush* FromHandle(HBRUSH hBrush);
 };
 
 class CPen : public CGdiObject
@@ -70,7 +65,6 @@ class CPen : public CGdiObject
 public:
     BOOL CreatePen(int nPenStyle, int nWidth, COLORREF crColor);
     operator HPEN() const { return static_cast<HPEN>(GetSafeHandle()); }
-    static CPen* FromHandle(HPEN hPen);
 };
 
 // A view of a GDI object someone else owns, with the interface of TObject: it gives the

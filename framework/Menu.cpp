@@ -165,11 +165,6 @@ BOOL CMenu::DestroyMenu()
     return ::DestroyMenu(Detach());
 }
 
-BOOL CMenu::AppendMenu(UINT nFlags, UINT_PTR nIDNewItem, LPCWSTR lpszNewItem)
-{
-    return ::AppendMenuW(m_hMenu, nFlags, nIDNewItem, lpszNewItem);
-}
-
 CMenu* CMenu::GetSubMenu(int nPos) const { return FromHandle(::GetSubMenu(m_hMenu, nPos)); }
 
 BOOL CMenu::TrackPopupMenu(UINT nFlags, int x, int y, CWnd* pWnd, LPCRECT lpRect)

@@ -40,7 +40,6 @@ public:
     BOOL CreatePopupMenu();
     BOOL DestroyMenu();
 
-    BOOL AppendMenu(UINT nFlags, UINT_PTR nIDNewItem = 0, LPCWSTR lpszNewItem = nullptr);
     CMenu* GetSubMenu(int nPos) const;
     BOOL TrackPopupMenu(UINT nFlags, int x, int y, CWnd* pWnd, LPCRECT lpRect = nullptr);
 

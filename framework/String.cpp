@@ -68,21 +68,9 @@ CString::CString(LPCWSTR pch, int nLength)
         m_str.assign(pch, static_cast<size_t>(nLength));
 }
 
-CString::CString(wchar_t ch, int nRepeat)
-{
-    if (nRepeat > 0)
-        m_str.assign(static_cast<size_t>(nRepeat), ch);
-}
-
 CString& CString::operator=(LPCWSTR psz)
 {
     m_str = OrEmpty(psz);
-    return *this;
-}
-
-CString& CString::operator=(wchar_t ch)
-{
-    m_str.assign(1, ch);
     return *this;
 }
 
@@ -95,13 +83,6 @@ void CString::FormatV(LPCWSTR pszFormat, va_list args)
         m_str.clear();
 }
 
-void CString::AppendFormatV(LPCWSTR pszFormat, va_list args)
-{
-    std::wstring text;
-    if (FormatToString(pszFormat, args, text))
-        m_str += text;
-}
-
 void CString::FormatRaw(LPCWSTR pszFormat, ...)
 {
     va_list args;
@@ -110,40 +91,10 @@ void CString::FormatRaw(LPCWSTR pszFormat, ...)
     va_end(args);
 }
 
-void CString::AppendFormatRaw(LPCWSTR pszFormat, ...)
-{
-    va_list args;
-    va_start(args, pszFormat);
-    AppendFormatV(pszFormat, args);
-    va_end(args);
-}
-
-CString& CString::operator+=(const CString& str)
-{
-    m_str += str.m_str;
-    return *this;
-}
-
 CString& CString::operator+=(LPCWSTR psz)
 {
     m_str += OrEmpty(psz);
     return *this;
-}
-
-CString& CString::operator+=(wchar_t ch)
-{
-    m_str += ch;
-    return *this;
-}
-
-int CString::Compare(LPCWSTR psz) const
-{
-    return wcscmp(m_str.c_str(), OrEmpty(psz));
-}
-
-int CString::CompareNoCase(LPCWSTR psz) const
-{
-    return _wcsicmp(m_str.c_str(), OrEmpty(psz));
 }
 
 CString CString::Left(int nCount) const
@@ -155,26 +106,11 @@ CString CString::Left(int nCount) const
 
 CString CString::Mid(int iFirst) const
 {
-    return Mid(iFirst, GetLength());
-}
-
-CString CString::Mid(int iFirst, int nCount) const
-{
     if (iFirst < 0)
         iFirst = 0;
-    if (nCount <= 0 || iFirst >= GetLength())
+    if (iFirst >= GetLength())
         return CString();
-    const int available = GetLength() - iFirst;
-    return CString(m_str.c_str() + iFirst, nCount < available ? nCount : available);
-}
-
-CString CString::Right(int nCount) const
-{
-    if (nCount <= 0)
-        return CString();
-    if (nCount >= GetLength())
-        return *this;
-    return CString(m_str.c_str() + (GetLength() - nCount), nCount);
+    return CString(m_str.c_str() + iFirst, GetLength() - iFirst);
 }
 
 int CString::Find(wchar_t ch, int iStart) const
@@ -182,14 +118,6 @@ int CString::Find(wchar_t ch, int iStart) const
     if (iStart < 0 || iStart >= GetLength())
         return -1;
     const size_t at = m_str.find(ch, static_cast<size_t>(iStart));
-    return at == std::wstring::npos ? -1 : static_cast<int>(at);
-}
-
-int CString::Find(LPCWSTR pszSub, int iStart) const
-{
-    if (!pszSub || iStart < 0 || iStart > GetLength())
-        return -1;
-    const size_t at = m_str.find(pszSub, static_cast<size_t>(iStart));
     return at == std::wstring::npos ? -1 : static_cast<int>(at);
 }
 
@@ -213,57 +141,6 @@ CString& CString::MakeLower()
     return *this;
 }
 
-CString& CString::Trim()
-{
-    size_t first = 0;
-    while (first < m_str.size() && iswspace(m_str[first]))
-        ++first;
-    size_t end = m_str.size();
-    while (end > first && iswspace(m_str[end - 1]))
-        --end;
-    m_str = m_str.substr(first, end - first);
-    return *this;
-}
-
-int CString::Replace(wchar_t chOld, wchar_t chNew)
-{
-    int replaced = 0;
-    for (wchar_t& ch : m_str)
-    {
-        if (ch == chOld)
-        {
-            ch = chNew;
-            ++replaced;
-        }
-    }
-    return replaced;
-}
-
-int CString::Replace(LPCWSTR pszOld, LPCWSTR pszNew)
-{
-    if (!pszOld || !*pszOld)
-        return 0;
-    const std::wstring oldText(pszOld);
-    const std::wstring newText(OrEmpty(pszNew));
-    int replaced = 0;
-    size_t at = 0;
-    while ((at = m_str.find(oldText, at)) != std::wstring::npos)
-    {
-        m_str.replace(at, oldText.size(), newText);
-        at += newText.size();  // never rescan the replacement itself
-        ++replaced;
-    }
-    return replaced;
-}
-
-wchar_t CString::GetAt(int iChar) const
-{
-    // An index outside the text is a programming error; stop rather than read beyond it.
-    if (iChar < 0 || iChar >= GetLength())
-        __builtin_trap();
-    return m_str[static_cast<size_t>(iChar)];
-}
-
 LPWSTR CString::GetBuffer(int nMinBufLength)
 {
     size_t room = nMinBufLength > 0 ? static_cast<size_t>(nMinBufLength) : 0;
@@ -285,13 +162,6 @@ void CString::ReleaseBuffer(int nNewLength)
     m_str.resize(length);
 }
 
-CString operator+(const CString& a, const CString& b)
-{
-    CString result(a);
-    result += b;
-    return result;
-}
-
 CString operator+(const CString& a, LPCWSTR b)
 {
     CString result(a);
@@ -299,31 +169,6 @@ CString operator+(const CString& a, LPCWSTR b)
     return result;
 }
 
-CString operator+(LPCWSTR a, const CString& b)
-{
-    CString result(a);
-    result += b;
-    return result;
-}
-
-CString operator+(const CString& a, wchar_t b)
-{
-    CString result(a);
-    result += b;
-    return result;
-}
-
-CString operator+(wchar_t a, const CString& b)
-{
-    CString result(a);
-    result += b;
-    return result;
-}
-
 bool operator==(const CString& a, const CString& b) { return a.str() == b.str(); }
-bool operator==(const CString& a, LPCWSTR b) { return a.Compare(b) == 0; }
-bool operator==(LPCWSTR a, const CString& b) { return b.Compare(a) == 0; }
+bool operator==(const CString& a, LPCWSTR b) { return wcscmp(a.GetString(), OrEmpty(b)) == 0; }
 bool operator!=(const CString& a, const CString& b) { return !(a == b); }
-bool operator!=(const CString& a, LPCWSTR b) { return !(a == b); }
-bool operator!=(LPCWSTR a, const CString& b) { return !(a == b); }
-bool operator<(const CString& a, const CString& b) { return a.str() < b.str(); }

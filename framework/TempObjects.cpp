@@ -11,7 +11,4 @@ void AfxDeleteTempObjects()
     CTempObjects<CDC, HDC>::DeleteAll();
     CTempObjects<CMenu, HMENU>::DeleteAll();
     CTempObjects<CFont, HGDIOBJ>::DeleteAll();
-    CTempObjects<CBitmap, HGDIOBJ>::DeleteAll();
-    CTempObjects<CBrush, HGDIOBJ>::DeleteAll();
-    CTempObjects<CPen, HGDIOBJ>::DeleteAll();
 }

@@ -225,10 +225,7 @@ bool CWndInternals::PumpOne(WPARAM* pQuitCode, bool* pQuit)
 
 // ---- CWnd -----------------------------------------------------------------------------
 
-const CWnd CWnd::wndTop(HWND_TOP);
-const CWnd CWnd::wndBottom(HWND_BOTTOM);
 const CWnd CWnd::wndTopMost(HWND_TOPMOST);
-const CWnd CWnd::wndNoTopMost(HWND_NOTOPMOST);
 
 BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
     // Unhandled, these still need the framework: reflection to the child control and
@@ -269,14 +266,6 @@ CWnd* CWnd::FromHandlePermanent(HWND hWnd)
     return hWnd ? LookupPermanent(hWnd) : nullptr;
 }
 
-BOOL CWnd::Attach(HWND hWndNew)
-{
-    if (!hWndNew || m_hWnd || !AddPermanent(hWndNew, this))
-        return FALSE;
-    m_hWnd = hWndNew;
-    return TRUE;
-}
-
 HWND CWnd::Detach()
 {
     HWND hWnd = m_hWnd;
@@ -288,8 +277,9 @@ HWND CWnd::Detach()
 
 BOOL CWnd::SubclassWindow(HWND hWnd)
 {
-    if (!Attach(hWnd))
+    if (!hWnd || m_hWnd || !AddPermanent(hWnd, this))
         return FALSE;
+    m_hWnd = hWnd;
     PreSubclassWindow();
     WNDPROC super = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
         hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWndInternals::WndProc)));
@@ -400,12 +390,8 @@ BOOL CWnd::ReflectToChild(HWND hWndChild, UINT message, WPARAM wParam, LPARAM lP
 void CWnd::OnDestroy() { Default(); }
 void CWnd::OnPaint() { Default(); }
 BOOL CWnd::OnEraseBkgnd(CDC* pDC) { return static_cast<BOOL>(Default()); }
-void CWnd::OnLButtonDown(UINT nFlags, CPoint point) { Default(); }
 void CWnd::OnMouseMove(UINT nFlags, CPoint point) { Default(); }
-void CWnd::OnMouseLeave() { Default(); }
-void CWnd::OnMouseHover(UINT nFlags, CPoint point) { Default(); }
 void CWnd::OnTimer(UINT_PTR nIDEvent) { Default(); }
-BOOL CWnd::OnQueryEndSession() { return static_cast<BOOL>(Default()); }
 
 HBRUSH CWnd::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor)
 {
@@ -492,13 +478,6 @@ void CWnd::MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint)
     ::MoveWindow(m_hWnd, x, y, nWidth, nHeight, bRepaint);
 }
 
-void CWnd::MoveWindow(LPCRECT lpRect, BOOL bRepaint)
-{
-    if (lpRect)
-        MoveWindow(lpRect->left, lpRect->top, lpRect->right - lpRect->left,
-                   lpRect->bottom - lpRect->top, bRepaint);
-}
-
 BOOL CWnd::SetWindowPos(const CWnd* pWndInsertAfter, int x, int y, int cx, int cy, UINT nFlags)
 {
     return ::SetWindowPos(m_hWnd, pWndInsertAfter ? pWndInsertAfter->m_hWnd : nullptr, x, y,
@@ -519,23 +498,13 @@ CWnd* CWnd::GetDlgItem(int nID) const { return FromHandle(::GetDlgItem(m_hWnd, n
 int CWnd::GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
 void CWnd::GetClientRect(LPRECT lpRect) const { ::GetClientRect(m_hWnd, lpRect); }
 void CWnd::GetWindowRect(LPRECT lpRect) const { ::GetWindowRect(m_hWnd, lpRect); }
-void CWnd::ScreenToClient(LPPOINT lpPoint) const { ::ScreenToClient(m_hWnd, lpPoint); }
 
 void CWnd::ScreenToClient(LPRECT lpRect) const
 {
     ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<LPPOINT>(lpRect), 2);
 }
 
-void CWnd::ClientToScreen(LPPOINT lpPoint) const { ::ClientToScreen(m_hWnd, lpPoint); }
-
-void CWnd::ClientToScreen(LPRECT lpRect) const
-{
-    ::MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<LPPOINT>(lpRect), 2);
-}
-
-void CWnd::Invalidate(BOOL bErase) { ::InvalidateRect(m_hWnd, nullptr, bErase); }
 void CWnd::InvalidateRect(LPCRECT lpRect, BOOL bErase) { ::InvalidateRect(m_hWnd, lpRect, bErase); }
-void CWnd::UpdateWindow() { ::UpdateWindow(m_hWnd); }
 
 void CWnd::SetFont(CFont* pFont, BOOL bRedraw)
 {
@@ -579,8 +548,4 @@ HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon)
 }
 
 BOOL CWnd::IsIconic() const { return ::IsIconic(m_hWnd); }
-BOOL CWnd::IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
 BOOL CWnd::SetForegroundWindow() { return ::SetForegroundWindow(m_hWnd); }
-BOOL CWnd::EnableWindow(BOOL bEnable) { return ::EnableWindow(m_hWnd, bEnable); }
-CDC* CWnd::GetDC() { return CDC::FromHandle(::GetDC(m_hWnd)); }
-int CWnd::ReleaseDC(CDC* pDC) { return pDC ? ::ReleaseDC(m_hWnd, pDC->m_hDC) : 0; }

@@ -1,7 +1,7 @@
 // CWnd: a C++ object bound to a window.
 //
 // Every window the framework creates or subclasses has exactly one permanent CWnd in the
-// HWND-to-object map, from its first message (or from SubclassWindow/Attach) until
+// HWND-to-object map, from its first message (or from SubclassWindow) until
 // WM_NCDESTROY. Its messages run through WindowProc -> OnWndMsg -> the message maps; what
 // no map handles goes to DefWindowProc, i.e. the window's original procedure.
 // FromHandle gives a temporary wrapper for windows that have no permanent object.
@@ -25,18 +25,14 @@ public:
 
     HWND m_hWnd = nullptr;
 
-    // Z-order placeholders for SetWindowPos.
-    static const CWnd wndTop;
-    static const CWnd wndBottom;
+    // The z-order placeholder for SetWindowPos that keeps a window above the others.
     static const CWnd wndTopMost;
-    static const CWnd wndNoTopMost;
 
     HWND GetSafeHwnd() const { return m_hWnd; }
     operator HWND() const { return m_hWnd; }
 
     static CWnd* FromHandle(HWND hWnd);           // permanent object, else a temporary one
     static CWnd* FromHandlePermanent(HWND hWnd);  // null when hWnd has no permanent object
-    BOOL Attach(HWND hWndNew);                    // enters the map, without subclassing
     HWND Detach();
     // Enters the map and routes the window's messages through this object; the
     // window's own procedure becomes the default procedure.
@@ -52,7 +48,6 @@ public:
 
     BOOL ShowWindow(int nCmdShow);
     void MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint = TRUE);
-    void MoveWindow(LPCRECT lpRect, BOOL bRepaint = TRUE);
     BOOL SetWindowPos(const CWnd* pWndInsertAfter, int x, int y, int cx, int cy, UINT nFlags);
     void SetWindowText(LPCWSTR lpszString);
     void GetWindowText(CString& rString) const;
@@ -60,13 +55,8 @@ public:
     int GetDlgCtrlID() const;
     void GetClientRect(LPRECT lpRect) const;
     void GetWindowRect(LPRECT lpRect) const;
-    void ScreenToClient(LPPOINT lpPoint) const;
     void ScreenToClient(LPRECT lpRect) const;
-    void ClientToScreen(LPPOINT lpPoint) const;
-    void ClientToScreen(LPRECT lpRect) const;
-    void Invalidate(BOOL bErase = TRUE);
     void InvalidateRect(LPCRECT lpRect, BOOL bErase = TRUE);
-    void UpdateWindow();
     void SetFont(CFont* pFont, BOOL bRedraw = TRUE);
     CFont* GetFont() const;
     UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse, TIMERPROC lpfnTimer);
@@ -76,11 +66,7 @@ public:
     CWnd* GetParent() const;
     HICON SetIcon(HICON hIcon, BOOL bBigIcon);
     BOOL IsIconic() const;
-    BOOL IsWindowVisible() const;
     BOOL SetForegroundWindow();
-    BOOL EnableWindow(BOOL bEnable = TRUE);
-    CDC* GetDC();
-    int ReleaseDC(CDC* pDC);
 
     // The window procedure of this object: OnWndMsg, then DefWindowProc for what no
     // handler took.
@@ -104,14 +90,10 @@ protected:
     void OnPaint();
     HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
     BOOL OnEraseBkgnd(CDC* pDC);
-    void OnLButtonDown(UINT nFlags, CPoint point);
     void OnMouseMove(UINT nFlags, CPoint point);
-    void OnMouseLeave();
-    void OnMouseHover(UINT nFlags, CPoint point);
     void OnTimer(UINT_PTR nIDEvent);
     void OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDrawItemStruct);
     void OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMeasureItemStruct);
-    BOOL OnQueryEndSession();
 
     // Offers a parent's message to the child control it concerns; TRUE when the child
     // answered.

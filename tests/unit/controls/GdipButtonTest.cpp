@@ -18,7 +18,8 @@ TEST(ButtonFace, Choose_DisabledLookWinsOverEverything)
 {
     for (bool pressed : {false, true})
         for (bool hovering : {false, true})
-            for (int alternate : {0, 2}) {
+            for (int alternate : {0, 2})
+            {
                 ButtonFaceState state;
                 state.disabledLook = true;
                 state.pressed = pressed;
@@ -38,7 +39,8 @@ TEST(ButtonFace, Choose_NonZeroAlternateStateSelectsAlternateSet)
         {false, true, 2, ButtonFace::AltHover},  {true, false, 0, ButtonFace::Pressed},
         {true, true, 0, ButtonFace::Pressed},    {true, true, 7, ButtonFace::AltPressed},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         ButtonFaceState state;
         state.pressed = c.pressed;
         state.hovering = c.hovering;
@@ -101,7 +103,8 @@ protected:
         m_button.LoadAlternateImage(IDR_PNG_CLOSE_PRESSED);
         m_button.LoadHoverImage(IDR_PNG_CLOSE_HOVER);
         m_button.LoadDisabledImage(IDR_PNG_CLOSE_PRESSED);
-        if (m_bClickTwice) {
+        if (m_bClickTwice)
+        {
             // Two quick clicks, as the mouse would post them: the second press arrives as a
             // double-click. The end request comes after them in the queue.
             const LPARAM at = MAKELPARAM(5, 5);
@@ -117,7 +120,7 @@ protected:
     {
         CRect client;
         GetClientRect(&client);
-        pDC->FillSolidRect(&client, kBackground);
+        ::FillRect(pDC->GetSafeHdc(), &client, CBrush(kBackground));
         return TRUE;
     }
     void OnButton() { ++m_nClicks; }
@@ -170,11 +173,13 @@ std::vector<POINT> SamplePoints(Gdiplus::Bitmap& image)
     std::vector<POINT> points;
     bool opaque = false, clear = false, partial = false;
     for (int y = 0; y < static_cast<int>(image.GetHeight()) - 1; ++y)
-        for (int x = 0; x < static_cast<int>(image.GetWidth()) - 1; ++x) {
+        for (int x = 0; x < static_cast<int>(image.GetWidth()) - 1; ++x)
+        {
             Gdiplus::Color pixel;
             image.GetPixel(x, y, &pixel);
             bool& seen = pixel.GetA() == 255 ? opaque : pixel.GetA() == 0 ? clear : partial;
-            if (!seen) {
+            if (!seen)
+            {
                 seen = true;
                 points.push_back(POINT{x, y});
             }
@@ -196,7 +201,7 @@ TEST_F(GdipButtonTest, FirstPaint_ComposesFacesFromPngsOverTheParentsPixels)
     CButtonDialog dialog;
     ASSERT_TRUE(dialog.CreateIndirect(dialogTemplate.Get(), nullptr));
     dialog.ShowWindow(SW_SHOW);
-    dialog.UpdateWindow();
+    ::UpdateWindow(dialog.m_hWnd);
     ASSERT_TRUE(controls_test::PumpUntil([&] { return dialog.m_button.AreFacesBuilt() != FALSE; }))
         << "the first paint composes the faces";
     EXPECT_TRUE(dialog.m_button.GetStyle() & BS_OWNERDRAW);
@@ -219,7 +224,8 @@ TEST_F(GdipButtonTest, FirstPaint_ComposesFacesFromPngsOverTheParentsPixels)
                                         {ButtonFace::Pressed, &pressed}, {ButtonFace::Disabled, &pressed},
                                         {ButtonFace::AltNormal, &pressed}};
     for (const Expectation& e : expectations)
-        for (const POINT& p : SamplePoints(*e.image->Bitmap())) {
+        for (const POINT& p : SamplePoints(*e.image->Bitmap()))
+        {
             const COLORREF expected = Composed(*e.image->Bitmap(), p.x, p.y);
             const COLORREF actual = FacePixel(dialog.m_button, e.face, p.x + 1, p.y + 1);
             EXPECT_TRUE(ColoursClose(actual, expected, 4))
@@ -228,7 +234,8 @@ TEST_F(GdipButtonTest, FirstPaint_ComposesFacesFromPngsOverTheParentsPixels)
         }
 
     // The alternate hover face is the alternate image brightened, drawn from its (1, 1) to (0, 0).
-    for (const POINT& p : SamplePoints(*pressed.Bitmap())) {
+    for (const POINT& p : SamplePoints(*pressed.Bitmap()))
+    {
         const COLORREF expected = Composed(*pressed.Bitmap(), p.x + 1, p.y + 1, true);
         const COLORREF actual = FacePixel(dialog.m_button, ButtonFace::AltHover, p.x, p.y);
         EXPECT_TRUE(ColoursClose(actual, expected, 4))
@@ -244,7 +251,7 @@ TEST_F(GdipButtonTest, DrawItem_CopiesTheFaceTheStateSelects_AndHoverFollowsTheM
     CButtonDialog dialog;
     ASSERT_TRUE(dialog.CreateIndirect(dialogTemplate.Get(), nullptr));
     dialog.ShowWindow(SW_SHOW);
-    dialog.UpdateWindow();
+    ::UpdateWindow(dialog.m_hWnd);
     ASSERT_TRUE(controls_test::PumpUntil([&] { return dialog.m_button.AreFacesBuilt() != FALSE; }));
     CTestButton& button = dialog.m_button;
 

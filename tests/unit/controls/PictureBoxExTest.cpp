@@ -108,7 +108,8 @@ TEST_F(PictureBoxTest, LoadFromResource_WelcomeAnimation_DecodesEveryFrameAndTak
     const size_t framesInFile = FramesInResource(IDR_GIF_WELCOME);
     EXPECT_GE(framesInFile, 10u);
     EXPECT_EQ(static_cast<size_t>(picture.GetFrameCount()), framesInFile) << "every cut-out frame decodes";
-    EXPECT_EQ(WindowSize(), CSize(256, 166));
+    EXPECT_EQ(WindowSize().cx, 256);
+    EXPECT_EQ(WindowSize().cy, 166);
     EXPECT_EQ(picture.GetFrame(0).facts.width, 256);
     EXPECT_FALSE(picture.HasStillPicture());
 
@@ -130,7 +131,8 @@ TEST_F(PictureBoxTest, OneFrameGif_IsStillAtTheLogicalScreenSize)
     ASSERT_TRUE(picture.LoadFromBuffer(bytes.Handle(), bytes.Size()));
     EXPECT_EQ(picture.GetFrameCount(), 0);
     EXPECT_TRUE(picture.HasStillPicture());
-    EXPECT_EQ(WindowSize(), CSize(12, 8));
+    EXPECT_EQ(WindowSize().cx, 12);
+    EXPECT_EQ(WindowSize().cy, 8);
     EXPECT_TRUE(picture.Play());
     EXPECT_FALSE(picture.IsAnimating()) << "no thread for a still picture";
     EXPECT_EQ(PixelNow(5, 4), TableColour(1)) << ColourText(PixelNow(5, 4));

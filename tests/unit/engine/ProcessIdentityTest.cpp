@@ -44,10 +44,10 @@ TEST_F(ProcessIdentityTest, RunningHelper_BaseNameAndRunningUser)
 
     LookupProcessIdentity(app.Pid());
 
-    EXPECT_EQ(0, g_strProcessName.CompareNoCase(L"boostee.exe")) << g_strProcessName.GetString();
+    EXPECT_EQ(0, _wcsicmp(g_strProcessName, L"boostee.exe")) << g_strProcessName.GetString();
     const CString user = RunningUserName();
     ASSERT_FALSE(user.IsEmpty());
-    EXPECT_EQ(0, g_strProcessUser.CompareNoCase(user))
+    EXPECT_EQ(0, _wcsicmp(g_strProcessUser, user))
         << "owner " << testing::PrintToString(std::wstring(g_strProcessUser))
         << " running user " << testing::PrintToString(std::wstring(user));
     EXPECT_FALSE(g_strProcessDomain.IsEmpty());

@@ -169,7 +169,8 @@ TEST_F(DialogTest, DdxControl_MemberHandlesTheControlsMessages)
 
     ::SendMessageW(hButton, WM_LBUTTONDOWN, 0, MAKELPARAM(3, 4));
     EXPECT_EQ(1, dlg.m_btnAction.m_nPresses);
-    EXPECT_EQ(CPoint(3, 4), dlg.m_btnAction.m_ptLastPress);
+    EXPECT_EQ(3, dlg.m_btnAction.m_ptLastPress.x);
+    EXPECT_EQ(4, dlg.m_btnAction.m_ptLastPress.y);
     // The control's own procedure still runs for what the object does not handle.
     ::SetWindowTextW(hButton, L"Again");
     wchar_t text[16] = {};
@@ -305,7 +306,8 @@ TEST_F(DialogTest, DoModal_ControlMessagesPassThePreTranslateChain)
     EXPECT_EQ(std::vector<UINT>{ WM_LBUTTONDOWN }, dlg.m_seenForAction);
     EXPECT_EQ(1, dlg.m_btnAction.m_nPresses);
     EXPECT_EQ(0, dlg.m_btnAction.m_nDoubleClicks);
-    EXPECT_EQ(CPoint(2, 3), dlg.m_btnAction.m_ptLastPress);
+    EXPECT_EQ(2, dlg.m_btnAction.m_ptLastPress.x);
+    EXPECT_EQ(3, dlg.m_btnAction.m_ptLastPress.y);
 }
 
 TEST_F(DialogTest, DoModal_DisablesTheOwnerWhileItRuns)

@@ -4,61 +4,43 @@
 
 TEST(GdiOwnership, OwnedObjects_AreDeletedWithTheirWrapper)
 {
-    HGDIOBJ hBitmap;
+    HGDIOBJ hFont;
     HGDIOBJ hBrush;
+    HGDIOBJ hPen;
     {
-        CBitmap bitmap;
-        ASSERT_TRUE(bitmap.CreateCompatibleBitmap(nullptr, 4, 4));
+        LOGFONTW logFont = {};
+        logFont.lfHeight = -12;
+        wcscpy(logFont.lfFaceName, L"Tahoma");
+        CFont font;
+        ASSERT_TRUE(font.CreateFontIndirect(&logFont));
         CBrush brush(RGB(1, 2, 3));
-        hBitmap = bitmap.GetSafeHandle();
+        CPen pen;
+        ASSERT_TRUE(pen.CreatePen(PS_SOLID, 1, RGB(0, 0, 0)));
+        hFont = font.GetSafeHandle();
         hBrush = brush.GetSafeHandle();
-        EXPECT_EQ(static_cast<DWORD>(OBJ_BITMAP), ::GetObjectType(hBitmap));
+        hPen = pen.GetSafeHandle();
+        EXPECT_EQ(static_cast<DWORD>(OBJ_FONT), ::GetObjectType(hFont));
+        LOGFONTW readBack = {};
+        EXPECT_EQ(static_cast<int>(sizeof(LOGFONTW)), font.GetLogFont(&readBack));
+        EXPECT_EQ(-12, readBack.lfHeight);
     }
-    EXPECT_EQ(0u, ::GetObjectType(hBitmap));
+    EXPECT_EQ(0u, ::GetObjectType(hFont));
     EXPECT_EQ(0u, ::GetObjectType(hBrush));
+    EXPECT_EQ(0u, ::GetObjectType(hPen));
 }
 
 TEST(GdiOwnership, FromHandleWrappers_OnlyBorrow)
 {
-    CBrush owner(RGB(4, 5, 6));
-    CBrush* pBorrowed = CBrush::FromHandle(owner);
+    CFont owner;
+    LOGFONTW logFont = {};
+    logFont.lfHeight = -10;
+    ASSERT_TRUE(owner.CreateFontIndirect(&logFont));
+    CFont* pBorrowed = CFont::FromHandle(owner);
     ASSERT_NE(nullptr, pBorrowed);
     EXPECT_NE(&owner, pBorrowed);
     EXPECT_EQ(owner.GetSafeHandle(), pBorrowed->GetSafeHandle());
     AfxDeleteTempObjects();
-    EXPECT_EQ(static_cast<DWORD>(OBJ_BRUSH), ::GetObjectType(owner.GetSafeHandle()));
-}
-
-TEST(GdiOwnership, DetachAndAttach_MoveOwnership)
-{
-    CPen pen;
-    ASSERT_TRUE(pen.CreatePen(PS_SOLID, 1, RGB(0, 0, 0)));
-    HGDIOBJ hPen = pen.Detach();
-    {
-        CPen other;
-        EXPECT_FALSE(other.Attach(nullptr));
-        ASSERT_TRUE(other.Attach(hPen));
-    }
-    EXPECT_EQ(0u, ::GetObjectType(hPen));
-}
-
-TEST(GdiOwnership, SelectObject_ReturnsThePreviousObject)
-{
-    CDC memDC;
-    ASSERT_TRUE(memDC.CreateCompatibleDC(nullptr));
-    CBitmap bitmap;
-    ASSERT_TRUE(bitmap.CreateCompatibleBitmap(&memDC, 8, 8));
-    CBitmap* pPrevious = memDC.SelectObject(&bitmap);
-    ASSERT_NE(nullptr, pPrevious);
-    EXPECT_NE(bitmap.GetSafeHandle(), pPrevious->GetSafeHandle());
-    CBitmap* pSelected = memDC.SelectObject(pPrevious);
-    ASSERT_NE(nullptr, pSelected);
-    EXPECT_EQ(bitmap.GetSafeHandle(), pSelected->GetSafeHandle());
-
-    BITMAP info = {};
-    EXPECT_EQ(static_cast<int>(sizeof(BITMAP)), bitmap.GetBitmap(&info));
-    EXPECT_EQ(8, info.bmWidth);
-    EXPECT_EQ(8, info.bmHeight);
+    EXPECT_EQ(static_cast<DWORD>(OBJ_FONT), ::GetObjectType(owner.GetSafeHandle()));
 }
 
 TEST(GdiOwnership, MemoryDC_IsDeletedWithItsObject)
@@ -66,7 +48,7 @@ TEST(GdiOwnership, MemoryDC_IsDeletedWithItsObject)
     HDC hDC;
     {
         CDC memDC;
-        ASSERT_TRUE(memDC.CreateCompatibleDC(nullptr));
+        ASSERT_TRUE(memDC.Attach(::CreateCompatibleDC(nullptr)));
         hDC = memDC.m_hDC;
         EXPECT_EQ(static_cast<DWORD>(OBJ_MEMDC), ::GetObjectType(hDC));
     }
@@ -98,7 +80,7 @@ TEST(MenuOwnership, MenuIsDestroyedWithItsObjectUnlessDetached)
 TEST(GdiOwnership, BorrowedWrappers_GiveTheirHandleBack)
 {
     CDC memDC;
-    ASSERT_TRUE(memDC.CreateCompatibleDC(nullptr));
+    ASSERT_TRUE(memDC.Attach(::CreateCompatibleDC(nullptr)));
     CBrush brush(RGB(7, 8, 9));
     {
         CBorrowedDC view(memDC.m_hDC);
@@ -115,7 +97,7 @@ TEST(GdiOwnership, BorrowedWrappers_GiveTheirHandleBack)
 TEST(GdiOwnership, DCHoldingADC_RefusesAnother)
 {
     CDC first;
-    ASSERT_TRUE(first.CreateCompatibleDC(nullptr));
+    ASSERT_TRUE(first.Attach(::CreateCompatibleDC(nullptr)));
     HDC hSecond = ::CreateCompatibleDC(nullptr);
     ASSERT_NE(nullptr, hSecond);
     EXPECT_FALSE(first.Attach(hSecond));

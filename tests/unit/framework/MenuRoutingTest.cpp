@@ -38,8 +38,8 @@ protected:
         ASSERT_TRUE(m_menu.CreatePopupMenu());
         m_hPopup = ::CreatePopupMenu();
         ::AppendMenuW(m_hPopup, MF_OWNERDRAW, ID_EXIT, nullptr);
-        m_menu.AppendMenu(MF_OWNERDRAW, ID_OPEN, nullptr);
-        m_menu.AppendMenu(MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(m_hPopup), L"More");
+        ::AppendMenuW(m_menu, MF_OWNERDRAW, ID_OPEN, nullptr);
+        ::AppendMenuW(m_menu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(m_hPopup), L"More");
     }
 
     LRESULT Measure(UINT nItemID, MEASUREITEMSTRUCT& mis)

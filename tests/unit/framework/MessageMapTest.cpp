@@ -91,7 +91,8 @@ TEST_F(MessageMapTest, BaseMapEntry_GetsTheRealArguments)
 {
     // Client coordinates left of the window are negative; they must stay signed.
     m_dlg.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, MAKELPARAM(-5, 7));
-    EXPECT_EQ(CPoint(-5, 7), m_dlg.m_ptDown);
+    EXPECT_EQ(-5, m_dlg.m_ptDown.x);
+    EXPECT_EQ(7, m_dlg.m_ptDown.y);
     EXPECT_EQ(static_cast<UINT>(MK_LBUTTON | MK_SHIFT), m_dlg.m_nDownFlags);
     EXPECT_EQ(12, m_dlg.SendMessage(WM_TEST_SUM, 5, 7));
 }
@@ -158,8 +159,7 @@ TEST_F(MessageMapTest, PermanentMaps_BelongToTheWindowThread)
         pSeen = CWnd::FromHandlePermanent(m_dlg.m_hWnd);
         pMenuSeen = CMenu::FromHandlePermanent(menu);
         CWnd other;
-        bAttached = other.Attach(hOther);
-        other.Detach();
+        bAttached = other.SubclassWindow(hOther);
     });
     worker.join();
     EXPECT_EQ(nullptr, pSeen);

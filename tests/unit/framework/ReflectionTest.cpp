@@ -183,7 +183,7 @@ TEST(DrawItemReflection, OwnerDrawnButton_PaintsThroughDrawItem)
     DialogTemplate dlgTemplate = MakeTemplate(WS_POPUP | WS_VISIBLE);
     CPlainParentDlg dlg;
     ASSERT_TRUE(dlg.CreateIndirect(dlgTemplate.Get()));
-    dlg.UpdateWindow();
+    ::UpdateWindow(dlg.m_hWnd);
     ::RedrawWindow(dlg.m_ownerDrawn, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     ASSERT_TRUE(PumpUntil([&] { return dlg.m_ownerDrawn.m_nDraws > 0; }));
     EXPECT_EQ(static_cast<UINT>(IDC_OWNERDRAWN), dlg.m_ownerDrawn.m_nLastCtlID);

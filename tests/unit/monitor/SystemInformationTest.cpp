@@ -60,11 +60,11 @@ TEST(SystemInformation, Refresh_FillsTheFactsAndShowsThemInOrder)
     wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1] = L"";
     DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
     ASSERT_TRUE(GetComputerNameW(computer, &size));
-    EXPECT_EQ(sysInfo[SYSINFO_COMPUTER_NAME].CompareNoCase(computer), 0)
+    EXPECT_EQ(_wcsicmp(sysInfo[SYSINFO_COMPUTER_NAME], computer), 0)
         << NarrowForTest(sysInfo[SYSINFO_COMPUTER_NAME]) << " vs " << NarrowForTest(computer);
     EXPECT_EQ(view.texts[1022], sysInfo[SYSINFO_COMPUTER_NAME]);
 
-    EXPECT_EQ(sysInfo[SYSINFO_EDITION].Find(L"Microsoft "), 0) << NarrowForTest(sysInfo[SYSINFO_EDITION]);
+    EXPECT_EQ(sysInfo[SYSINFO_EDITION].str().rfind(L"Microsoft ", 0), 0u) << NarrowForTest(sysInfo[SYSINFO_EDITION]);
     EXPECT_EQ(view.texts[1024], sysInfo[SYSINFO_EDITION]);
 
     // "System Type" shows the version numbers, not the processor architecture.

@@ -24,7 +24,7 @@ std::vector<CString> Items(const CStringArray* list)
 {
     std::vector<CString> items;
     for (INT_PTR i = 0; list != nullptr && i < list->GetSize(); ++i)
-        items.push_back(list->GetAt(i));
+        items.push_back((*list)[i]);
     return items;
 }
 

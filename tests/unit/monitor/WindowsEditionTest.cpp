@@ -280,8 +280,8 @@ TEST(WindowsVersionText, RunningWindows_FillsBothTextsFromItsOwnFacts)
                                 std::to_string(facts.servicePackMajor) + " Build " +
                                 std::to_string(facts.buildNumber);
     EXPECT_EQ(Narrow(ToU16String(text.numbers)), numbers);
-    EXPECT_EQ(text.edition.Find(L"Microsoft "), 0);
-    EXPECT_GE(text.edition.Find(L"(build "), 0);
+    EXPECT_EQ(text.edition.str().rfind(L"Microsoft ", 0), 0u);
+    EXPECT_NE(text.edition.str().find(L"(build "), std::wstring::npos);
 }
 
 // ---- Where the version comes from ----------------------------------------------------

@@ -11,6 +11,7 @@
 
 #include <psapi.h>
 
+#include <algorithm>
 #include <fstream>
 #include <future>
 #include <iterator>
@@ -25,9 +26,11 @@ constexpr DWORD kToolWaitMs = 30000;
 // VEXRA_BUILD_DIR is the Unix path of the build; Wine shows it under drive Z:.
 CString WindowsPathOf(const wchar_t* unixOrWindowsPath)
 {
-    CString path(unixOrWindowsPath);
-    path.Replace(L'/', L'\\');
-    return path.GetLength() > 0 && path[0] == L'\\' ? L"Z:" + path : path;
+    std::wstring path(unixOrWindowsPath);
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    if (!path.empty() && path[0] == L'\\')
+        path.insert(0, L"Z:");
+    return CString(path.c_str());
 }
 
 CString TestFolderShortPath()
@@ -82,7 +85,7 @@ protected:
             int end = text.Find(L'\n', start);
             if (end < 0)
                 end = text.GetLength();
-            lines.push_back(text.Mid(start, end - start));
+            lines.push_back(CString(text.GetString() + start, end - start));
             start = end + 1;
         }
         return lines;
@@ -108,7 +111,7 @@ protected:
             DWORD length = MAX_PATH * 2;
             const BOOL named = QueryFullProcessImageNameW(process.Get(), 0, path, &length);
             const bool running = WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT;
-            if (named && running && m_strTool.CompareNoCase(path) == 0)
+            if (named && running && _wcsicmp(m_strTool, path) == 0)
                 return true;
         }
         return false;

@@ -56,11 +56,11 @@ TEST_F(SettingsStoreTest, WriteUserRegString_MissingKey_CreatesKeyAndParentsAsRe
 
 TEST_F(SettingsStoreTest, ReadRegString_LengthLimit_511CharactersWhole512Empty)
 {
-    const CString longest(L'a', 511);
+    const CString longest(std::wstring(511, L'a').c_str());
     ASSERT_TRUE(WriteUserRegString(kTestRoot, L"Longest", longest));
     EXPECT_EQ(ReadRegString(HKEY_CURRENT_USER, kTestRoot, L"Longest"), longest);
 
-    ASSERT_TRUE(WriteUserRegString(kTestRoot, L"TooLong", CString(L'b', 512)));
+    ASSERT_TRUE(WriteUserRegString(kTestRoot, L"TooLong", CString(std::wstring(512, L'b').c_str())));
     EXPECT_TRUE(ReadRegString(HKEY_CURRENT_USER, kTestRoot, L"TooLong").IsEmpty());
 }
 
@@ -69,7 +69,7 @@ TEST_F(SettingsStoreTest, ReadRegString_DataWithoutTerminator_EndsInsideTheBuffe
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyW(HKEY_CURRENT_USER, kTestRoot, &key), ERROR_SUCCESS);
     // A binary value that fills all 1024 bytes with no zero, and one with a zero inside.
-    const CString full(L'c', 512);
+    const CString full(std::wstring(512, L'c').c_str());
     RegSetValueExW(key, L"Full", 0, REG_BINARY, reinterpret_cast<const BYTE*>(full.GetString()), 1024);
     const wchar_t inner[] = {L'A', L'B', 0, L'C', L'D'};
     RegSetValueExW(key, L"Inner", 0, REG_BINARY, reinterpret_cast<const BYTE*>(inner), sizeof(inner));
