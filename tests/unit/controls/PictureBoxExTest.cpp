@@ -169,15 +169,22 @@ TEST_F(PictureBoxTest, LoadFromBuffer_FramesKeepTheirFacts_AndABrokenTailKeepsEa
     EXPECT_FALSE(picture.Play());
 }
 
+namespace
+{
+// Frame 0 fills the 16 x 16 picture with colour 0 and stays; frame 1 puts colour 1 on a
+// small square at (4, 4) and is cleared to the background after its delay; then it wraps.
+CGifBytes TwoFrameAnimation()
+{
+    return CGifBytes().Header(16, 16, 2)
+        .Control(5, 1).Image(0, 0, 16, 16, 0)
+        .Control(5, 2).Image(4, 4, 4, 4, 1)
+        .Trailer();
+}
+}  // namespace
+
 TEST_F(PictureBoxTest, Animation_DrawsFramesAtTheirPlace_AndClearsAtWrapAround)
 {
-    // Frame 0 fills the picture with colour 0 and stays; frame 1 puts colour 1 on a small
-    // square and is cleared to the background after its delay; then the picture wraps.
-    const CGifBytes gif = CGifBytes().Header(16, 16, 2)
-                              .Control(5, 1).Image(0, 0, 16, 16, 0)
-                              .Control(5, 2).Image(4, 4, 4, 4, 1)
-                              .Trailer();
-    CGlobalBytes bytes(gif.Bytes());
+    CGlobalBytes bytes(TwoFrameAnimation().Bytes());
     CPictureBoxEx& picture = m_dialog.m_picture;
     ASSERT_TRUE(picture.LoadFromBuffer(bytes.Handle(), bytes.Size()));
     picture.Play();
@@ -196,11 +203,7 @@ TEST_F(PictureBoxTest, Animation_DrawsFramesAtTheirPlace_AndClearsAtWrapAround)
 
 TEST_F(PictureBoxTest, Play_AfterItsWindowIsGone_StartsNoThreadAndDrawsNothing)
 {
-    const CGifBytes animation = CGifBytes().Header(16, 16, 2)
-                                    .Control(5, 1).Image(0, 0, 16, 16, 0)
-                                    .Control(5, 2).Image(4, 4, 4, 4, 1)
-                                    .Trailer();
-    CGlobalBytes animationBytes(animation.Bytes());
+    CGlobalBytes animationBytes(TwoFrameAnimation().Bytes());
     CPictureBoxEx& picture = m_dialog.m_picture;
     ASSERT_TRUE(picture.LoadFromBuffer(animationBytes.Handle(), animationBytes.Size()));
     m_dialog.DestroyWindow();

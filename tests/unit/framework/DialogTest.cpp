@@ -153,6 +153,29 @@ protected:
     DialogTemplate m_template = MakeTemplate();
 };
 
+// Subclasses a control of a dialog it does not belong to, and notes at the control's end
+// whether that dialog's object could still be reached through the window map.
+class CParentWatcher : public CWnd
+{
+public:
+    bool m_bDestroyed = false;
+    bool m_bParentReachable = false;
+
+protected:
+    void OnDestroy()
+    {
+        m_bDestroyed = true;
+        m_bParentReachable = CWnd::FromHandlePermanent(::GetParent(m_hWnd)) != nullptr;
+        CWnd::OnDestroy();
+    }
+
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CParentWatcher, CWnd)
+    ON_WM_DESTROY()
+END_MESSAGE_MAP()
+
 }  // namespace
 
 // ---- DDX_Control ----------------------------------------------------------------------
@@ -203,29 +226,6 @@ TEST_F(DialogTest, DestroyedDialog_LeavesNoObjectsInTheMap)
     EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hDlg));
     EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hButton));
 }
-
-// Subclasses a control of a dialog it does not belong to, and notes at the control's end
-// whether that dialog's object could still be reached through the window map.
-class CParentWatcher : public CWnd
-{
-public:
-    bool m_bDestroyed = false;
-    bool m_bParentReachable = false;
-
-protected:
-    void OnDestroy()
-    {
-        m_bDestroyed = true;
-        m_bParentReachable = CWnd::FromHandlePermanent(::GetParent(m_hWnd)) != nullptr;
-        CWnd::OnDestroy();
-    }
-
-    DECLARE_MESSAGE_MAP()
-};
-
-BEGIN_MESSAGE_MAP(CParentWatcher, CWnd)
-    ON_WM_DESTROY()
-END_MESSAGE_MAP()
 
 TEST_F(DialogTest, DialogObjectEndingFirst_ItsWindowIsDestroyedOutsideTheObject)
 {
