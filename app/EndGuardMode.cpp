@@ -1,5 +1,7 @@
 #include "app/EndGuardMode.h"
 
+#include "app/EndGuardHandle.h"
+
 #include "engine/PriorityControl.h"
 #include "engine/PriorityGate.h"
 #include "engine/Win32ProcessSystem.h"
@@ -49,7 +51,7 @@ void RestoreEveryProcess()
 void RunEndGuard(uint32_t handleValue)
 {
     // An inherited handle has the same value in this process as in the program.
-    const HANDLE hProgram = ULongToHandle(handleValue);
+    const HANDLE hProgram = EndGuardHandleOfValue(handleValue);
     if (!IsHandleOfParent(hProgram))
         return;
     // Ready to run at once however busy the machine is: the real-time application the

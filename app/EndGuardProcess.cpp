@@ -1,6 +1,7 @@
 #include "app/EndGuardProcess.h"
 
 #include "app/EndGuardArgument.h"
+#include "app/EndGuardHandle.h"
 #include "engine/Utf16Bridge.h"
 
 #include <vector>
@@ -34,7 +35,7 @@ bool CEndGuardProcess::Start()
 
     CString strCommandLine;
     strCommandLine.Format(L"\"%s\" %s", szPath,
-                          FromU16(MakeEndGuardArgument(HandleToULong(inheritable.Get()))).GetString());
+                          FromU16(MakeEndGuardArgument(EndGuardValueOfHandle(inheritable.Get()))).GetString());
     std::vector<wchar_t> writable(strCommandLine.GetString(),
                                   strCommandLine.GetString() + strCommandLine.GetLength() + 1);
 

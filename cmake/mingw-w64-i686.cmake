@@ -1,4 +1,4 @@
-# Cross toolchain: 32-bit Windows with mingw-w64 (posix thread model, so std::mutex
+# Cross toolchain: 32-bit Windows (x86) with mingw-w64 (posix thread model, so std::mutex
 # exists for GoogleTest). Executables run through Wine, so ctest can run them.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)

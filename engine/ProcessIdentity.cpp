@@ -8,7 +8,21 @@
 #include <psapi.h>
 #include <wtsapi32.h>
 
+#include <cstddef>
 #include <vector>
+
+// The level-1 record is declared here by hand, so it is checked against the system's own
+// layout for the architecture being built: its first four fields are those of the level-0
+// record WTS_PROCESS_INFOW, which the SDK declares, and the rest are laid out as Windows
+// documents them (56 bytes on x86, 64 on x64, the times 8-aligned).
+static_assert(offsetof(WtsProcessInfoExW, SessionId) == offsetof(WTS_PROCESS_INFOW, SessionId), "");
+static_assert(offsetof(WtsProcessInfoExW, ProcessId) == offsetof(WTS_PROCESS_INFOW, ProcessId), "");
+static_assert(offsetof(WtsProcessInfoExW, pProcessName) == offsetof(WTS_PROCESS_INFOW, pProcessName),
+              "");
+static_assert(offsetof(WtsProcessInfoExW, pUserSid) == offsetof(WTS_PROCESS_INFOW, pUserSid), "");
+static_assert(offsetof(WtsProcessInfoExW, NumberOfThreads) == sizeof(WTS_PROCESS_INFOW), "");
+static_assert(offsetof(WtsProcessInfoExW, UserTime) == (sizeof(void*) == 8 ? 48 : 40), "");
+static_assert(sizeof(WtsProcessInfoExW) == (sizeof(void*) == 8 ? 64 : 56), "");
 
 CString g_strProcessName;
 CString g_strProcessDomain;

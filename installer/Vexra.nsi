@@ -2,23 +2,48 @@
 ; under "Apps" / "Programs and Features", and writes Uninstall.exe, which takes all of it,
 ; the logon task and the program's settings away again.
 ;
+; One script, two setups: the x86 program's (a 32-bit setup, into the 32-bit Program Files,
+; its entry in the 32-bit registry view) and the x64 program's (a 64-bit setup, into the
+; 64-bit Program Files, its entry in the 64-bit view). Only one Vexra is ever installed:
+; the x64 setup ends and removes an x86 installation it finds; the x86 setup refuses while
+; an x64 installation exists, and on 64-bit Windows points to the x64 setup first.
+;
 ; Built by scripts/package.sh (the build's "setup" target), which defines:
 ;   VERSION      the program's own file version, e.g. 1.0.0.37
+;   ARCH         the program's architecture: x86 or x64
 ;   PROGRAM_EXE  the built VEXRA-by-Teskor.exe
 ;   ICON_FILE    the program's icon
-;   OUT_FILE     where the setup goes: <build>/installer/VexraSetup-<version>.exe
+;   OUT_FILE     where the setup goes: <build>/installer/VexraSetup-<version>-<arch>.exe
 ;
-; Silent use, as with every NSIS setup:  VexraSetup-<version>.exe /S [/D=C:\folder]
+; Silent use, as with every NSIS setup:  VexraSetup-<version>-<arch>.exe /S [/D=C:\folder]
 ; (/D= comes last and is not quoted) and  Uninstall.exe /S.
 
-!ifndef VERSION | PROGRAM_EXE | ICON_FILE | OUT_FILE
-  !error "Build the setup with scripts/package.sh (it defines VERSION, PROGRAM_EXE, ICON_FILE, OUT_FILE)"
+!ifndef VERSION | ARCH | PROGRAM_EXE | ICON_FILE | OUT_FILE
+  !error "Build the setup with scripts/package.sh (it defines VERSION, ARCH, PROGRAM_EXE, ICON_FILE, OUT_FILE)"
 !endif
 
-Unicode true
+!if "${ARCH}" == "x64"
+  Target amd64-unicode
+  ; A 64-bit setup sees the real system folder, Program Files and registry: no WOW64
+  ; redirection stands between it and the 64-bit program it installs.
+  !define OWN_PROGRAM_FILES "$PROGRAMFILES64"
+  !define OWN_REG_VIEW 64
+  !define OTHER_REG_VIEW 32
+  !define ARCH_TEXT "64-bit"
+!else if "${ARCH}" == "x86"
+  Unicode true
+  !define OWN_PROGRAM_FILES "$PROGRAMFILES32"
+  !define OWN_REG_VIEW 32
+  !define OTHER_REG_VIEW 64
+  !define ARCH_TEXT "32-bit"
+!else
+  !error "ARCH is x86 or x64, not ${ARCH}"
+!endif
+
 SetCompressor /SOLID lzma
 !include MUI2.nsh
 !include LogicLib.nsh
+!include x64.nsh
 !include EndRunningVexra.nsh
 
 !define PRODUCT_NAME "Vexra"
@@ -33,10 +58,12 @@ SetCompressor /SOLID lzma
 
 Name "${PRODUCT_NAME}"
 OutFile "${OUT_FILE}"
-; The program is 32-bit, so it goes under the 32-bit Program Files folder on 64-bit Windows.
-InstallDir "$PROGRAMFILES32\${PRODUCT_NAME}"
-; An update goes where the installed copy is. The setup is 32-bit, so NSIS reads and writes
-; the 32-bit view of the registry (WOW6432Node on 64-bit Windows), as for a 32-bit program.
+; The x86 program goes under the 32-bit Program Files folder on 64-bit Windows, the x64
+; program under the 64-bit one.
+InstallDir "${OWN_PROGRAM_FILES}\${PRODUCT_NAME}"
+; An update goes where the installed copy is. NSIS reads this in the setup's own view of
+; the registry, which is the view its program's entry is written to: the 32-bit view
+; (WOW6432Node on 64-bit Windows) for the 32-bit setup, the 64-bit one for the 64-bit setup.
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 ; Program Files, HKLM and the machine-wide logon task all need an administrator.
 RequestExecutionLevel admin
@@ -49,11 +76,11 @@ VIProductVersion "${VERSION}"
 VIFileVersion "${VERSION}"
 VIAddVersionKey /LANG=1033 "ProductName" "${PRODUCT_NAME}"
 VIAddVersionKey /LANG=1033 "CompanyName" "${PUBLISHER}"
-VIAddVersionKey /LANG=1033 "FileDescription" "${PRODUCT_NAME} Setup"
+VIAddVersionKey /LANG=1033 "FileDescription" "${PRODUCT_NAME} Setup (${ARCH_TEXT})"
 VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2018 ${PUBLISHER}"
-VIAddVersionKey /LANG=1033 "OriginalFilename" "VexraSetup-${VERSION}.exe"
+VIAddVersionKey /LANG=1033 "OriginalFilename" "VexraSetup-${VERSION}-${ARCH}.exe"
 
 !define MUI_ICON "${ICON_FILE}"
 !define MUI_UNICON "${ICON_FILE}"
@@ -103,6 +130,52 @@ VIAddVersionKey /LANG=1033 "OriginalFilename" "VexraSetup-${VERSION}.exe"
   ${Loop}
 !macroend
 
+; Only one Vexra on a machine. The x86 setup on 64-bit Windows refuses while the x64 Vexra
+; is installed, and otherwise says that the x64 setup is the one for this machine and asks
+; whether to go on (a silent setup goes on). The x64 setup has nothing to check here: it
+; replaces an x86 installation (VEXRA_REMOVE_X86_INSTALLATION).
+!macro VEXRA_ONE_ARCHITECTURE_ONLY
+!if "${ARCH}" == "x86"
+  ${If} ${RunningX64}
+    SetRegView ${OTHER_REG_VIEW}
+    ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+    SetRegView ${OWN_REG_VIEW}
+    ${If} $0 != ""
+      MessageBox MB_ICONSTOP "The 64-bit ${PRODUCT_NAME} is installed on this computer ($0).$\n$\nTo update it, run VexraSetup-${VERSION}-x64.exe. To install the 32-bit ${PRODUCT_NAME} instead, uninstall the 64-bit one first." /SD IDOK
+      SetErrorLevel 1638 ; ERROR_PRODUCT_VERSION: another version of this product is installed
+      Quit
+    ${EndIf}
+    ${IfNot} ${Cmd} `MessageBox MB_YESNO|MB_ICONQUESTION "This computer runs 64-bit Windows: VexraSetup-${VERSION}-x64.exe installs the ${PRODUCT_NAME} made for it.$\n$\nInstall the 32-bit ${PRODUCT_NAME} anyway?" /SD IDYES IDYES`
+      SetErrorLevel 1223 ; ERROR_CANCELLED
+      Quit
+    ${EndIf}
+  ${EndIf}
+!endif
+!macroend
+
+; The x64 setup takes the place of an x86 installation: the files that setup put there,
+; its entry in the 32-bit view and its folder when nothing else is left in it. The running
+; program has been ended before, as for an update; the shortcut is written anew below, and
+; the logon task, which has the same name, is registered again by the new program.
+!macro VEXRA_REMOVE_X86_INSTALLATION
+!if "${ARCH}" == "x64"
+  SetRegView ${OTHER_REG_VIEW}
+  ReadRegStr $R0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $R0 != ""
+    DetailPrint "Removing the 32-bit ${PRODUCT_NAME} from $R0..."
+    Delete "$R0\${PROGRAM_FILE}"
+    Delete "$R0\${UNINSTALLER_FILE}"
+    ${If} ${FileExists} "$R0\${PROGRAM_FILE}"
+      SetRegView ${OWN_REG_VIEW}
+      Abort "Could not remove the 32-bit ${PRODUCT_NAME} ($R0\${PROGRAM_FILE})."
+    ${EndIf}
+    DeleteRegKey HKLM "${UNINSTALL_KEY}"
+    RMDir "$R0"
+  ${EndIf}
+  SetRegView ${OWN_REG_VIEW}
+!endif
+!macroend
+
 ; Adds the size of FILE, in bytes, to $R8.
 !macro VEXRA_ADD_FILE_SIZE FILE
   FileOpen $0 "${FILE}" r
@@ -116,12 +189,15 @@ VIAddVersionKey /LANG=1033 "OriginalFilename" "VexraSetup-${VERSION}.exe"
 Function .onInit
   ; The shortcut is for everyone who logs on, as the uninstall entry and the logon task are.
   SetShellVarContext all
+  SetRegView ${OWN_REG_VIEW}
   !insertmacro VEXRA_REQUIRE_ADMINISTRATOR
+  !insertmacro VEXRA_ONE_ARCHITECTURE_ONLY
 FunctionEnd
 
 Section "Vexra" SectionProgram
   SectionIn RO
   !insertmacro VEXRA_END_RUNNING_OR_ABORT ""
+  !insertmacro VEXRA_REMOVE_X86_INSTALLATION
 
   SetOutPath "$INSTDIR"
   SetOverwrite on
@@ -135,9 +211,9 @@ Section "Vexra" SectionProgram
   CreateShortcut "$SMPROGRAMS\${SHORTCUT_FILE}" "$INSTDIR\${PROGRAM_FILE}" "" \
     "$INSTDIR\${PROGRAM_FILE}" 0
 
-  ; Stated although it is the default of a 32-bit setup: the entry belongs in the 32-bit
-  ; view, where Windows lists a 32-bit program's entry.
-  SetRegView 32
+  ; Stated although it is the setup's default: the entry belongs in the view of the
+  ; program's own architecture, where Windows lists it.
+  SetRegView ${OWN_REG_VIEW}
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT_NAME}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
@@ -165,6 +241,7 @@ SectionEnd
 
 Function un.onInit
   SetShellVarContext all
+  SetRegView ${OWN_REG_VIEW}
   !insertmacro VEXRA_REQUIRE_ADMINISTRATOR
 FunctionEnd
 
@@ -184,7 +261,7 @@ Section "Uninstall"
   Delete "$INSTDIR\${UNINSTALLER_FILE}"
   Delete "$SMPROGRAMS\${SHORTCUT_FILE}"
 
-  SetRegView 32
+  SetRegView ${OWN_REG_VIEW}
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
 
   ; Removed only when empty.

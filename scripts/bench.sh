@@ -3,15 +3,19 @@
 # measured in the same run, for several numbers of background processes. Prints a table
 # and writes it as CSV. A benchmark, not a test: run it on a quiet machine.
 #
-#   scripts/bench.sh [--processes "0 100 300"] [--seconds 10] [--trials 40] [--cycles 400]
-#                    [--build DIR] [--csv FILE] [--smoke]
+#   scripts/bench.sh [--arch x86|x64] [--processes "0 100 300"] [--seconds 10] [--trials 40]
+#                    [--cycles 400] [--build DIR] [--csv FILE] [--smoke]
 #
+# --arch A     the program to measure (default: x64 where 64-bit Wine runs, else x86),
+#              built in build/<arch>.
 # --build DIR  measures the program already built in DIR (nothing is built), for example
-#              an older build to compare with.
+#              an older build to compare with; its architecture is the one it was built for.
 # --smoke      a quick run that only shows the benchmark works (no background, 1 s windows).
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
-BUILD="$ROOT/build"
+source "$ROOT/scripts/archs.sh"
+ARCH=""
+BUILD=""
 PROCESSES="0 100 300"
 SECONDS_PER_FIGURE=10
 TRIALS=40
@@ -22,6 +26,7 @@ SMOKE=0
 
 while [ $# -gt 0 ]; do
   case "$1" in
+    --arch) ARCH="$2"; shift 2 ;;
     --processes) PROCESSES="$2"; shift 2 ;;
     --seconds) SECONDS_PER_FIGURE="$2"; shift 2 ;;
     --trials) TRIALS="$2"; shift 2 ;;
@@ -33,13 +38,24 @@ while [ $# -gt 0 ]; do
     *) echo "bench.sh: unknown argument $1" >&2; exit 2 ;;
   esac
 done
+if [ "$BUILD_GIVEN" -eq 1 ] && [ -z "$ARCH" ]; then
+  ARCH="$(cat "$BUILD/vexra-arch")"
+fi
+[ -n "$ARCH" ] || ARCH="$(vexra_default_arch)"
+vexra_check_arch "$ARCH"
+[ -n "$BUILD" ] || BUILD="$ROOT/build/$ARCH"
 [ -n "$CSV" ] || CSV="$BUILD/bench/bench.csv"
 
 if [ -z "${VEXRA_BENCH_INNER:-}" ]; then
   "$ROOT/scripts/setup.sh"
-  if [ "$BUILD_GIVEN" -eq 0 ]; then
-    "$ROOT/scripts/build.sh" "$BUILD" bench
+  if ! vexra_arch_runs "$ARCH"; then
+    echo "bench.sh: the $ARCH program cannot run here: $VEXRA_ARCH_REASON" >&2
+    exit 1
   fi
+  if [ "$BUILD_GIVEN" -eq 0 ]; then
+    "$ROOT/scripts/build.sh" --arch "$ARCH" "$BUILD" bench
+  fi
+  echo "== measuring the $ARCH program ($BUILD)" >&2
   export VEXRA_BUILD_DIR="$BUILD"
   export VEXRA_WINEPREFIX="$BUILD/wineprefix-bench"
   source "$ROOT/tests/wine-env.sh"
@@ -48,7 +64,7 @@ if [ -z "${VEXRA_BENCH_INNER:-}" ]; then
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
   wineserver -w
   export VEXRA_BENCH_INNER=1
-  args=(--processes "$PROCESSES" --seconds "$SECONDS_PER_FIGURE" --trials "$TRIALS"
+  args=(--arch "$ARCH" --processes "$PROCESSES" --seconds "$SECONDS_PER_FIGURE" --trials "$TRIALS"
         --cycles "$CYCLES" --build "$BUILD" --csv "$CSV")
   [ "$SMOKE" -eq 0 ] || args+=(--smoke-check)
   if [ -z "${DISPLAY:-}" ]; then
@@ -75,7 +91,7 @@ for n in $PROCESSES; do
     --seconds "$SECONDS_PER_FIGURE" --trials "$TRIALS" --cycles "$CYCLES" | tr -d '\r' >> "$CSV"
 done
 
-python3 - "$CSV" "$SMOKE" <<'PY'
+python3 - "$CSV" "$SMOKE" "$ARCH" <<'PY'
 import csv, sys
 rows = list(csv.DictReader(open(sys.argv[1])))
 if not rows:
@@ -111,6 +127,8 @@ for r in rows:
                   "/".join(f(r, k, 2) for k in ("cycle_steady_p50_ms", "cycle_steady_p99_ms")),
                   "/".join(f(r, k, 2) for k in ("cycle_change_p50_ms", "cycle_change_p99_ms")),
                   f(r, "enum_p50_ms", 2), f(r, "cycle_steady_per_enum", 2)])
+print(f"The {sys.argv[3]} program:")
+print()
 print("| " + " | ".join(head) + " |")
 print("|" + "---|" * len(head))
 for line in lines:

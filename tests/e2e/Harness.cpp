@@ -584,6 +584,18 @@ std::wstring SystemTaskToolStandIn::ToolPath()
     return SystemFolder() + L"\\" + kTaskToolModule;
 }
 
+std::wstring SystemTaskToolStandIn::ToolImagePath()
+{
+    // A 32-bit process on 64-bit Windows that starts a file of the system folder starts
+    // its twin in the 32-bit system folder, which the system folder is redirected to.
+    BOOL wow64 = FALSE;
+    wchar_t folder[MAX_PATH] = {};
+    if (IsWow64Process(GetCurrentProcess(), &wow64) && wow64 &&
+        GetSystemWow64DirectoryW(folder, MAX_PATH) > 0)
+        return std::wstring(folder) + L"\\" + kTaskToolModule;
+    return ToolPath();
+}
+
 SystemTaskToolStandIn::SystemTaskToolStandIn()
 {
     if (g_taskStandInUsers++ == 0)

@@ -177,6 +177,9 @@ public:
     // Whether the stand-in is in place (the build has one and it could be put there).
     bool InPlace() const { return m_inPlace; }
     static std::wstring ToolPath();  // the system folder's schtasks.exe
+    // The file a run of ToolPath() is started from, as the run itself reports it: the same
+    // file, but the 32-bit system folder's twin when this (x86) test runs under WOW64.
+    static std::wstring ToolImagePath();
 
 private:
     bool m_inPlace = false;

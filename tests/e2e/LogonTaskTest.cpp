@@ -52,7 +52,7 @@ TEST_F(LogonTaskTest, LogonTask_ToolsBesideTheProgramAndInTheCurrentFolder_AreNe
     const std::vector<std::wstring> images = program.TaskToolImages();
     ASSERT_EQ(images.size(), 2u) << "runs of schtasks.exe: " << testing::PrintToString(program.TaskToolRuns());
     for (const std::wstring& image : images)
-        EXPECT_EQ(Narrow(image), Narrow(SystemTaskToolStandIn::ToolPath()));
+        EXPECT_EQ(Narrow(image), Narrow(SystemTaskToolStandIn::ToolImagePath()));
     EXPECT_EQ(Narrow(program.TaskToolRuns().at(0)), "schtasks.exe /delete /tn Vexra_Start /F");
     EXPECT_EQ(ReadProgramValue(L"Schedinfo").value_or(L"(missing)"), L"2");
 }

@@ -42,6 +42,7 @@ protected:
     {
         RemoveInstallationByHand(DefaultInstallFolder());
         RemoveInstallationByHand(OtherFolder());
+        RemoveOtherArchitectureInstallation();
     }
 
     static std::wstring ProgramIn(const std::wstring& folder)
@@ -49,7 +50,7 @@ protected:
         return folder + L"\\" + e2e::kProgramFileName;
     }
 
-    // Starts the installed program as the shortcut does and waits for its window.
+    // Starts the program installed in `folder` as the shortcut does and waits for its window.
     testing::AssertionResult StartInstalledProgram(const std::wstring& folder)
     {
         DWORD error = 0;
@@ -252,6 +253,68 @@ TEST_F(InstallTest, SilentInstall_OverRunningEngine_EndsItThroughExitAndReplaces
     EXPECT_EQ(Narrow(EntryString(L"InstallLocation").value_or(L"(missing)")), Narrow(OtherFolder()));
 }
 
+// ---- one Vexra on a machine ----------------------------------------------------------------
+
+TEST_F(InstallTest, X64SilentInstall_OverARunningX86Installation_EndsItAndLeavesNothingOfIt)
+{
+    if (OwnArchitecture() != L"x64")
+        GTEST_SKIP() << "the x64 setup replaces an x86 installation; this is the "
+                     << Narrow(OwnArchitecture()) << " setup's test run";
+    // The x86 installation as its setup leaves it: the program and its uninstaller in the
+    // 32-bit Program Files, its entry in the 32-bit view. The file is this build's program
+    // (a 32-bit one cannot start on every machine these tests run on): the setup goes by
+    // the entry and the folder, and ends the running copy by its window, whatever its
+    // architecture.
+    const std::wstring x86Folder = OtherArchitectureInstallFolder();
+    ASSERT_FALSE(x86Folder.empty());
+    ASSERT_TRUE(CreateDirectoryW(x86Folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    ASSERT_TRUE(CopyFileW(e2e::ProgramPath().c_str(), ProgramIn(x86Folder).c_str(), FALSE));
+    ASSERT_TRUE(WriteTextFile(x86Folder + L"\\" + kUninstallerFileName, "the x86 uninstaller"));
+    ASSERT_TRUE(WriteOtherArchitectureEntry(x86Folder));
+    e2e::MarkLogonTaskDone();
+    ASSERT_TRUE(StartInstalledProgram(x86Folder));
+    ASSERT_TRUE(StartEngineAndLowerAnApplication());
+
+    ASSERT_TRUE(RunSetup(L"/S"));
+
+    EXPECT_TRUE(m_program.WaitForExit(kDeadline)) << "the running x86 copy did not end";
+    EXPECT_TRUE(EveryApplicationBackAtNormal()) << "the running x86 copy did not end through its Exit";
+    EXPECT_FALSE(e2e::FileExists(ProgramIn(x86Folder)));
+    EXPECT_FALSE(e2e::FileExists(x86Folder + L"\\" + kUninstallerFileName));
+    EXPECT_FALSE(FolderExists(x86Folder));
+    EXPECT_FALSE(OtherArchitectureEntryExists()) << "the x86 entry is still listed";
+
+    // In its place the x64 installation, and only that.
+    EXPECT_TRUE(SameAsBuiltProgram(ProgramIn(DefaultInstallFolder())));
+    EXPECT_EQ(Narrow(EntryString(L"InstallLocation").value_or(L"(missing)")),
+              Narrow(DefaultInstallFolder()));
+    EXPECT_TRUE(SameFolder(ShortcutTarget(StartMenuShortcut()), ProgramIn(DefaultInstallFolder())))
+        << "the shortcut starts " << Narrow(ShortcutTarget(StartMenuShortcut()));
+}
+
+TEST_F(InstallTest, X86SilentInstall_On64BitWindowsWithTheX64Installed_RefusesAndChangesNothing)
+{
+    if (OwnArchitecture() != L"x86")
+        GTEST_SKIP() << "the x86 setup refuses while the x64 Vexra is installed; this is the "
+                     << Narrow(OwnArchitecture()) << " setup's test run";
+    if (!RunningOn64BitWindows())
+        GTEST_SKIP() << "this Windows (the Wine prefix) is 32-bit: no x64 Vexra can be installed";
+    // On 64-bit Windows without an x64 installation the x86 setup goes on when silent: the
+    // fresh install above shows that in this same run.
+    const std::wstring x64Folder = OtherArchitectureInstallFolder();
+    ASSERT_FALSE(x64Folder.empty());
+    ASSERT_TRUE(WriteOtherArchitectureEntry(x64Folder));
+
+    std::string failure;
+    const std::optional<DWORD> exitCode = RunForExitCode(L"\"" + SetupPath() + L"\" /S", &failure);
+    ASSERT_TRUE(exitCode.has_value()) << failure;
+    EXPECT_EQ(*exitCode, 1638u) << "ERROR_PRODUCT_VERSION: another version is installed";
+    EXPECT_FALSE(FolderExists(DefaultInstallFolder()));
+    EXPECT_FALSE(UninstallEntryExists());
+    EXPECT_FALSE(e2e::FileExists(StartMenuShortcut()));
+    EXPECT_TRUE(OtherArchitectureEntryExists()) << "the x64 entry was touched";
+}
+
 // ---- the uninstaller ------------------------------------------------------------------------
 
 TEST_F(InstallTest, SilentUninstall_WhileEngineRuns_EndsItAndRemovesEverythingAndTheLogonTask)
@@ -336,7 +399,8 @@ TEST(SetupVersion, VersionRecord_SetupAndProgram_NameTheSameVersion)
 
     const std::wstring setupPath = SetupPath();
     const std::wstring fileName = setupPath.substr(setupPath.find_last_of(L"\\/") + 1);
-    EXPECT_EQ(Narrow(fileName), Narrow(L"VexraSetup-" + program.fileVersion + L".exe"));
+    EXPECT_EQ(Narrow(fileName),
+              Narrow(L"VexraSetup-" + program.fileVersion + L"-" + OwnArchitecture() + L".exe"));
 }
 
 }  // namespace

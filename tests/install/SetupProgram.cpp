@@ -18,8 +18,10 @@ std::wstring KnownFolder(int csidl)
     return path;
 }
 
-// The 32-bit view is where a 32-bit program's entry belongs on 64-bit Windows too.
-constexpr REGSAM kEntryView = KEY_WOW64_32KEY;
+// The entry belongs in the registry view of the program's own architecture: the 32-bit
+// view for the x86 program (on 64-bit Windows too), the 64-bit view for the x64 one. This
+// test is built for the same architecture as the setup it runs.
+constexpr REGSAM kEntryView = sizeof(void*) == 8 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
 
 std::optional<std::vector<BYTE>> EntryValue(const wchar_t* valueName, DWORD expectedType)
 {
@@ -48,9 +50,14 @@ std::wstring SetupPath()
     return e2e::ToWindowsPath(e2e::EnvironmentValue(L"VEXRA_SETUP"));
 }
 
+std::wstring OwnArchitecture()
+{
+    return sizeof(void*) == 8 ? L"x64" : L"x86";
+}
+
 std::wstring DefaultInstallFolder()
 {
-    // This test runs as a 32-bit process, so this is the 32-bit Program Files folder.
+    // The Program Files folder of this test's own architecture, which is the setup's.
     return KnownFolder(CSIDL_PROGRAM_FILES) + L"\\Vexra";
 }
 
@@ -83,7 +90,7 @@ std::wstring ShortcutTarget(const std::wstring& shortcutPath)
     return target;
 }
 
-testing::AssertionResult RunCommandLine(const std::wstring& commandLine)
+std::optional<DWORD> RunForExitCode(const std::wstring& commandLine, std::string* failure)
 {
     std::vector<wchar_t> writable(commandLine.begin(), commandLine.end());
     writable.push_back(L'\0');
@@ -92,8 +99,11 @@ testing::AssertionResult RunCommandLine(const std::wstring& commandLine)
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &info))
-        return testing::AssertionFailure() << "cannot start " << e2e::Narrow(commandLine)
-                                           << ": error " << GetLastError();
+    {
+        *failure = "cannot start " + e2e::Narrow(commandLine) + ": error " +
+                   std::to_string(GetLastError());
+        return std::nullopt;
+    }
     CloseHandle(info.hThread);
     DWORD exitCode = STILL_ACTIVE;
     // Our own windows (none here, but the harness's waits expect it) keep being served.
@@ -106,10 +116,22 @@ testing::AssertionResult RunCommandLine(const std::wstring& commandLine)
         TerminateProcess(info.hProcess, 1);
     CloseHandle(info.hProcess);
     if (!ended)
-        return testing::AssertionFailure() << e2e::Narrow(commandLine) << " did not end";
-    if (exitCode != 0)
+    {
+        *failure = e2e::Narrow(commandLine) + " did not end";
+        return std::nullopt;
+    }
+    return exitCode;
+}
+
+testing::AssertionResult RunCommandLine(const std::wstring& commandLine)
+{
+    std::string failure;
+    const std::optional<DWORD> exitCode = RunForExitCode(commandLine, &failure);
+    if (!exitCode)
+        return testing::AssertionFailure() << failure;
+    if (*exitCode != 0)
         return testing::AssertionFailure()
-               << e2e::Narrow(commandLine) << " ended with exit code " << exitCode;
+               << e2e::Narrow(commandLine) << " ended with exit code " << *exitCode;
     return testing::AssertionSuccess();
 }
 
@@ -260,6 +282,76 @@ void RemoveInstallationByHand(const std::wstring& folder)
     RemoveDirectoryW(folder.c_str());
     DeleteFileW(StartMenuShortcut().c_str());
     RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, kEntryView, 0);
+}
+
+// ---- the other architecture's installation --------------------------------------------------
+
+namespace {
+
+constexpr REGSAM kOtherEntryView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+
+bool WriteEntryText(HKEY key, const wchar_t* name, const std::wstring& text)
+{
+    return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                          static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+bool RunningOn64BitWindows()
+{
+    if (sizeof(void*) == 8)
+        return true;
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+std::wstring OtherArchitectureInstallFolder()
+{
+    if (!RunningOn64BitWindows())
+        return {};
+    if (sizeof(void*) == 8)
+        return KnownFolder(CSIDL_PROGRAM_FILESX86) + L"\\Vexra";
+    // A 32-bit process is given the 32-bit folder under every name but this one.
+    const std::wstring nativeFolder = e2e::EnvironmentValue(L"ProgramW6432");
+    return nativeFolder.empty() ? std::wstring() : nativeFolder + L"\\Vexra";
+}
+
+bool WriteOtherArchitectureEntry(const std::wstring& folder)
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0,
+                        KEY_WRITE | kOtherEntryView, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return false;
+    const std::wstring uninstaller = L"\"" + folder + L"\\" + kUninstallerFileName + L"\"";
+    const bool written = WriteEntryText(key, L"DisplayName", L"Vexra") &&
+                         WriteEntryText(key, L"DisplayVersion", L"1.0.0.37") &&
+                         WriteEntryText(key, L"InstallLocation", folder) &&
+                         WriteEntryText(key, L"UninstallString", uninstaller);
+    RegCloseKey(key);
+    return written;
+}
+
+bool OtherArchitectureEntryExists()
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ | kOtherEntryView, &key) !=
+        ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+void RemoveOtherArchitectureInstallation()
+{
+    const std::wstring folder = OtherArchitectureInstallFolder();
+    if (!folder.empty())
+    {
+        DeleteFileW((folder + L"\\" + e2e::kProgramFileName).c_str());
+        DeleteFileW((folder + L"\\" + kUninstallerFileName).c_str());
+        RemoveDirectoryW(folder.c_str());
+    }
+    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, kOtherEntryView, 0);
 }
 
 }  // namespace install

@@ -22,9 +22,13 @@ constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersi
 constexpr wchar_t kUninstallerFileName[] = L"Uninstall.exe";
 constexpr wchar_t kShortcutFileName[] = L"Vexra.lnk";
 
-// The built setup (VEXRA_SETUP), whether or not it exists.
+// The built setup (VEXRA_SETUP), whether or not it exists. The install tests are built for
+// the setup's own architecture: x86 tests run the x86 setup, x64 tests the x64 one.
 std::wstring SetupPath();
-// <32-bit Program Files>\Vexra, where the setup installs unless told otherwise.
+// "x86" or "x64": the architecture of this test, its program and its setup.
+std::wstring OwnArchitecture();
+// <Program Files of the setup's architecture>\Vexra, where the setup installs unless told
+// otherwise.
 std::wstring DefaultInstallFolder();
 // The Start-menu shortcut for every user.
 std::wstring StartMenuShortcut();
@@ -34,11 +38,14 @@ std::wstring ShortcutTarget(const std::wstring& shortcutPath);
 // Runs `commandLine` as Windows runs an uninstall string and waits for its process to
 // end; succeeds when it ended with exit code 0.
 testing::AssertionResult RunCommandLine(const std::wstring& commandLine);
+// The same, for a run whose exit code is the point: nullopt (with the reason in
+// `failure`) when it could not be started or did not end.
+std::optional<DWORD> RunForExitCode(const std::wstring& commandLine, std::string* failure);
 // Runs the setup with `arguments` ("/S", "/S /D=C:\folder", ...).
 testing::AssertionResult RunSetup(const std::wstring& arguments);
 
-// Values of the uninstall entry, read in the 32-bit view; nullopt when missing or of
-// another type.
+// Values of the uninstall entry, read in the view of the setup's architecture; nullopt when
+// missing or of another type.
 bool UninstallEntryExists();
 std::optional<std::wstring> EntryString(const wchar_t* valueName);
 std::optional<DWORD> EntryNumber(const wchar_t* valueName);
@@ -64,5 +71,18 @@ VersionRecord ReadVersionRecord(const std::wstring& path);
 // Takes away what a setup may have put in `folder`, the shortcut and the uninstall entry,
 // without running the uninstaller under test.
 void RemoveInstallationByHand(const std::wstring& folder);
+
+// ---- the other architecture's installation --------------------------------------------------
+
+// Whether this Windows is 64-bit (for an x86 test: whether it runs under WOW64).
+bool RunningOn64BitWindows();
+// Where the other architecture's setup installs (the x86 Vexra under the 32-bit Program
+// Files, the x64 one under the 64-bit one); empty on 32-bit Windows.
+std::wstring OtherArchitectureInstallFolder();
+// The other architecture's uninstall entry, in its own registry view: written as its setup
+// writes it (name, version, folder, uninstaller), asked for, and taken away.
+bool WriteOtherArchitectureEntry(const std::wstring& folder);
+bool OtherArchitectureEntryExists();
+void RemoveOtherArchitectureInstallation();
 
 }  // namespace install

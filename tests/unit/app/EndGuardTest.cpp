@@ -2,6 +2,7 @@
 // it waits on it. The guard's real run (started by the program, waiting for its end) is
 // driven end to end in tests/e2e/EndGuardTest.cpp.
 #include "app/EndGuardArgument.h"
+#include "app/EndGuardHandle.h"
 #include "app/EndGuardMode.h"
 #include "framework/Handle.h"
 
@@ -42,6 +43,18 @@ TEST(EndGuardArgument, Parse_AnyOtherCommandLine_IsNotAGuardStart)
         EXPECT_FALSE(ParseEndGuardArgument(tail, &parsed));
         EXPECT_EQ(77u, parsed) << "a refused argument leaves the value alone";
     }
+}
+
+TEST(EndGuardHandle, ValueOfAHandle_ComesBackAsTheSameHandle)
+{
+    // The pseudo handle of the own process is -1: all 64 bits set on x64, which only the
+    // sign-extending conversion gives back from its 32-bit value.
+    EXPECT_EQ(GetCurrentProcess(), EndGuardHandleOfValue(EndGuardValueOfHandle(GetCurrentProcess())));
+    EXPECT_EQ(0xFFFFFFFFu, EndGuardValueOfHandle(GetCurrentProcess()));
+    CKernelHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    ASSERT_TRUE(event);
+    EXPECT_EQ(event.Get(), EndGuardHandleOfValue(EndGuardValueOfHandle(event.Get())));
+    EXPECT_EQ(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-2)), EndGuardHandleOfValue(0xFFFFFFFEu));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -103,17 +116,17 @@ TEST(EndGuardMode, ValueThatIsNoHandle_EndsAtOnce)
     EXPECT_TRUE(GuardEndsAtOnce(0x7FFFFFF0u));
     // An event is a handle of this process, but not of a process.
     CKernelHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    EXPECT_TRUE(GuardEndsAtOnce(HandleToULong(event.Get())));
+    EXPECT_TRUE(GuardEndsAtOnce(EndGuardValueOfHandle(event.Get())));
 }
 
 TEST(EndGuardMode, HandleOfItsOwnProcess_EndsAtOnceInsteadOfWaitingForItself)
 {
-    EXPECT_TRUE(GuardEndsAtOnce(HandleToULong(GetCurrentProcess())));
+    EXPECT_TRUE(GuardEndsAtOnce(EndGuardValueOfHandle(GetCurrentProcess())));
     CKernelHandle self;
     ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(),
                                 self.Receive(), SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION,
                                 FALSE, 0));
-    EXPECT_TRUE(GuardEndsAtOnce(HandleToULong(self.Get())));
+    EXPECT_TRUE(GuardEndsAtOnce(EndGuardValueOfHandle(self.Get())));
 }
 
 TEST(EndGuardMode, HandleOfAProcessThatDidNotStartIt_EndsAtOnceChangingNothing)
@@ -123,7 +136,7 @@ TEST(EndGuardMode, HandleOfAProcessThatDidNotStartIt_EndsAtOnceChangingNothing)
         GTEST_SKIP() << "the boostee.exe helper could not be started (VEXRA_BUILD_DIR)";
     ASSERT_TRUE(SetPriorityClass(other.Handle(), BELOW_NORMAL_PRIORITY_CLASS));
 
-    EXPECT_TRUE(GuardEndsAtOnce(HandleToULong(other.Handle())));
+    EXPECT_TRUE(GuardEndsAtOnce(EndGuardValueOfHandle(other.Handle())));
     EXPECT_EQ(static_cast<DWORD>(BELOW_NORMAL_PRIORITY_CLASS), GetPriorityClass(other.Handle()));
     EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), GetPriorityClass(GetCurrentProcess()))
         << "the refused guard raised itself";

@@ -270,7 +270,9 @@ TEST(RelaunchElevated, NotAdministrator_ClosesTheMutexThenRunsItselfAsAdministra
                                         "StartShellVerb"}),
               tail);
 
-    EXPECT_EQ(60u, system.executed.cbSize);  // the 32-bit structure
+    // The structure of the build's own architecture: 60 bytes on x86, 112 on x64.
+    EXPECT_EQ(sizeof(SHELLEXECUTEINFOW), system.executed.cbSize);
+    EXPECT_EQ(sizeof(void*) == 8 ? 112u : 60u, system.executed.cbSize);
     EXPECT_EQ(0u, system.executed.fMask);
     EXPECT_EQ(nullptr, system.executed.hwnd);
     EXPECT_EQ(L"runas", system.executedVerb);

@@ -226,9 +226,9 @@ TEST(BCMenu, MeasureItem_TextWidthPlus83_AndSeparatorHalfMenuHeight)
 
 TEST(BCMenu, LightenColor_MovesEachChannelTowardsWhite)
 {
-    // 0.6 x 255 and 0.6 x 155 land just under 153 and 93 in binary floating point;
-    // truncation gives 152 and 100 + 92.
-    EXPECT_EQ(BCMenu::LightenColor(0.6, RGB(0, 100, 255)), RGB(152, 192, 255));
+    // 0.6 x 255 and 0.6 x 155 are 153 and 93 in double arithmetic, on x86 as on x64; the
+    // 80-bit x87 intermediates would keep them just under and truncate to 152 and 192.
+    EXPECT_EQ(BCMenu::LightenColor(0.6, RGB(0, 100, 255)), RGB(153, 193, 255));
     EXPECT_EQ(BCMenu::LightenColor(0.5, RGB(240, 240, 240)), RGB(247, 247, 247)) << "truncated, not rounded";
     EXPECT_EQ(BCMenu::LightenColor(1.0, RGB(12, 34, 56)), RGB(255, 255, 255));
     for (double outside : {0.0, -0.5, 1.01, 3.0})

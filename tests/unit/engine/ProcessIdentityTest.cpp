@@ -91,10 +91,13 @@ TEST(FindWtsProcessName, PicksTheEntryOfTheProcessNotTheLast)
 
 TEST(FindWtsProcessName, EntryLayout_MatchesTheSystemsLevel1Record)
 {
-    // The list is read by stride: a wrong size walks off the system's records.
-    EXPECT_EQ(56u, sizeof(WtsProcessInfoExW));
+    // The list is read by stride: a wrong size walks off the system's records. The
+    // record holds two pointers, so its layout is the architecture's own.
+    const bool x64 = sizeof(void*) == 8;
+    EXPECT_EQ(x64 ? 64u : 56u, sizeof(WtsProcessInfoExW));
     EXPECT_EQ(8u, offsetof(WtsProcessInfoExW, pProcessName));
-    EXPECT_EQ(40u, offsetof(WtsProcessInfoExW, UserTime));
+    EXPECT_EQ(x64 ? 16u : 12u, offsetof(WtsProcessInfoExW, pUserSid));
+    EXPECT_EQ(x64 ? 48u : 40u, offsetof(WtsProcessInfoExW, UserTime));
 }
 
 TEST(GetFallbackProcessName, NoEntryForTheProcess_ChangesNothing)

@@ -735,6 +735,51 @@ TEST(AppIcon, LoadImage_SmallAndLargeSizes)
     }
 }
 
+// The manifest's name for the architecture this executable was built for, read from its
+// own PE header: the test runs the resources linked into a build of the same toolchain.
+std::string ManifestArchitectureOfThisExecutable()
+{
+    const auto* image = reinterpret_cast<const BYTE*>(GetModuleHandleW(nullptr));
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(image + dos->e_lfanew);
+    switch (nt->FileHeader.Machine)
+    {
+    case IMAGE_FILE_MACHINE_I386:
+        return "x86";
+    case IMAGE_FILE_MACHINE_AMD64:
+        return "amd64";
+    default:
+        return "unknown machine " + std::to_string(nt->FileHeader.Machine);
+    }
+}
+
+// The processorArchitecture of the assemblyIdentity element naming `assemblyName`.
+std::string DeclaredArchitecture(const std::string& manifest, const std::string& assemblyName)
+{
+    const std::string::size_type name = manifest.find("name=\"" + assemblyName + "\"");
+    if (name == std::string::npos)
+        return "no assemblyIdentity named " + assemblyName;
+    const std::string::size_type start = manifest.rfind('<', name);
+    const std::string::size_type end = manifest.find('>', name);
+    const std::string element = manifest.substr(start, end - start);
+    const std::string key = "processorArchitecture=\"";
+    const std::string::size_type value = element.find(key);
+    if (value == std::string::npos)
+        return "no processorArchitecture";
+    const std::string::size_type valueStart = value + key.size();
+    return element.substr(valueStart, element.find('"', valueStart) - valueStart);
+}
+
+TEST(Manifest, ProcessorArchitecture_IsTheExecutablesOwnAndAnyForTheCommonControls)
+{
+    Bytes manifest = ResourceBytes(1, RT_MANIFEST);
+    ASSERT_NE(manifest.data, nullptr);
+    const std::string text(reinterpret_cast<const char*>(manifest.data), manifest.size);
+    // An x64 program that declares x86 is refused with a side-by-side error.
+    EXPECT_EQ(DeclaredArchitecture(text, "Teskor.Vexra"), ManifestArchitectureOfThisExecutable());
+    EXPECT_EQ(DeclaredArchitecture(text, "Microsoft.Windows.Common-Controls"), "*");
+}
+
 TEST(Manifest, Contents_CommonControls6AsInvokerDpiAwareNoSupportedOs)
 {
     Bytes manifest = ResourceBytes(1, RT_MANIFEST);
@@ -742,7 +787,6 @@ TEST(Manifest, Contents_CommonControls6AsInvokerDpiAwareNoSupportedOs)
     const std::string text(reinterpret_cast<const char*>(manifest.data), manifest.size);
     EXPECT_NE(text.find("name=\"Microsoft.Windows.Common-Controls\""), std::string::npos);
     EXPECT_NE(text.find("version=\"6.0.0.0\""), std::string::npos);
-    EXPECT_NE(text.find("processorArchitecture=\"x86\""), std::string::npos);
     EXPECT_NE(text.find("level=\"asInvoker\""), std::string::npos);
     EXPECT_NE(text.find(">true</dpiAware>"), std::string::npos);
     // Declaring supported systems would change the version Windows 8.1+ reports.
