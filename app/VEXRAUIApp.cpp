@@ -1,10 +1,10 @@
 #include "app/VEXRAUIApp.h"
 
-#include "app/EndGuardArgument.h"
-#include "app/EndGuardMode.h"
-#include "app/EndGuardProcess.h"
 #include "app/StartupChecks.h"
-#include "engine/CrashPriorityGuard.h"
+#include "endofrun/EndGuardArgument.h"
+#include "endofrun/EndGuardKeeper.h"
+#include "endofrun/EndGuardRun.h"
+#include "endofrun/RestoreHandshake.h"
 #include "engine/Utf16Bridge.h"
 #include "ui/VEXRAUIWelcomeDlg.h"
 
@@ -23,7 +23,16 @@ namespace
 const wchar_t kMainWindowTitle[] = L"Vexra";
 // An unelevated start that hands over to its elevated copy ends with this code.
 constexpr int kExitCodeRelaunched = 1;
+// Prefix of the per-user mutex that a guard holds while it restores.
+const wchar_t kRestoringMutexPrefix[] = L"Global\\VexraRestoringFC";
+
+CRestoreHandshake MakeRestoreHandshake()
+{
+    const CString strUser = ReadUserNameForInstanceMutex();
+    return CRestoreHandshake(MakeInstanceMutexName(g_strInstanceMutexName, strUser),
+                             MakeInstanceMutexName(kRestoringMutexPrefix, strUser));
 }
+}  // namespace
 
 CVEXRAUIApp::CVEXRAUIApp()
 {
@@ -34,10 +43,15 @@ BOOL CVEXRAUIApp::InitInstance()
 {
     // A copy the program started to watch over its end: no instance check, no elevation,
     // nothing shown. Any other command line starts the program as it always does.
+    EndGuardRole role = EndGuardRole::Guard;
     uint32_t guardHandle = 0;
-    if (ParseEndGuardArgument(ToU16(m_lpCmdLine), &guardHandle))
+    if (ParseEndGuardArgument(ToU16(m_lpCmdLine), &role, &guardHandle))
     {
-        RunEndGuard(guardHandle);
+        // The starter ends at once; its exit code tells the program its guard's id.
+        if (role == EndGuardRole::Starter)
+            std::exit(static_cast<int>(RunEndGuardStarter(guardHandle)));
+        CRestoreHandshake handshake = MakeRestoreHandshake();
+        RunEndGuard(guardHandle, handshake);
         return FALSE;
     }
 
@@ -51,9 +65,10 @@ BOOL CVEXRAUIApp::InitInstance()
     if (RelaunchElevatedIfNeeded(system, m_instanceMutex))
         std::exit(kExitCodeRelaunched);
 
-    // From here on this process changes other processes' classes; should it crash, it
-    // returns them to normal before it dies.
-    InstallCrashPriorityGuard();
+    // The guard of an earlier run that did not end in order may still be putting the
+    // processes back to normal: it stops as soon as it sees this run, and this run
+    // changes nothing before it has.
+    MakeRestoreHandshake().WaitForEarlierRestore(EARLIER_RESTORE_WAIT_MS);
 
     Gdiplus::GdiplusStartupInput gdiplusInput;  // version 1, no debug callback
     Gdiplus::GdiplusStartup(&g_gdiplusToken, &gdiplusInput, nullptr);
@@ -68,9 +83,11 @@ BOOL CVEXRAUIApp::InitInstance()
     auto pShellManager = std::make_unique<CShellManager>();
     SetRegistryKey(L"Local AppWizard-Generated Applications");
 
-    CEndGuardProcess endGuard;  // outlives the dialog, whose orderly end stands it down
     CVEXRAUIWelcomeDlg dlg;
-    dlg.SetEndGuard(&endGuard);
+    dlg.UseEndGuard(std::make_unique<CEndGuardKeeper>());
+    // From here on this process changes other processes' classes; should it crash, it
+    // returns them to normal before it dies.
+    dlg.EndOfRun().InstallCrashRestore();
     m_pMainWnd = &dlg;
     dlg.DoModal();
     m_pMainWnd = nullptr;

@@ -22,7 +22,7 @@ private:
 };
 }  // namespace
 
-CBoostEngine::CBoostEngine(IProcessSystem& system, IBoostView& view)
+CBoostEngine::CBoostEngine(IProcessSystem& system, IBoostView& view, const IPriorityGate& gate)
     : m_bCycleBusy(0),
       m_dwBoostedPid(system.GetCurrentProcessId()),
       m_dwLastStartedPid(0xFFFFFFFF),
@@ -31,7 +31,7 @@ CBoostEngine::CBoostEngine(IProcessSystem& system, IBoostView& view)
       m_bEngineStarted(FALSE),
       m_system(system),
       m_view(view),
-      m_priority(system)
+      m_priority(system, gate)
 {
 }
 
@@ -99,17 +99,31 @@ void CBoostEngine::BoostApplicationInFront(HWND hForeground, const PROCESS_LIST&
     // The application in front changed: the one boosted before goes down, with its
     // namesakes. The program itself is never demoted here.
     if (m_dwBoostedPid != m_system.GetCurrentProcessId() && m_dwBoostedPid != target)
-    {
-        m_priority.SetProcessPriorityMode(m_dwBoostedPid, PRIORITY_DEMOTE);
-        m_priority.ApplyPriorityToNamesakes(m_dwBoostedPid, PRIORITY_DEMOTE, running);
-    }
+        m_priority.DemoteWithNamesakes(BoostedKey(), running);
 
     // Boosted again on every cycle: a process may have lowered itself meanwhile.
     if (m_priority.SetProcessPriorityMode(target, PRIORITY_BOOST) > 0)
     {
-        m_dwBoostedPid = target;
         m_priority.ApplyPriorityToNamesakes(target, PRIORITY_BOOST, running);
+        RememberBoosted(target);
     }
+}
+
+void CBoostEngine::RememberBoosted(DWORD pid)
+{
+    // The namesake boost has just brought the table up to date: a listed process costs a
+    // lookup; one too new for the list is opened once.
+    if (m_dwBoostedPid != pid || m_boostedKey.pid != pid)
+        m_boostedKey = m_priority.KeyOf(pid);
+    m_dwBoostedPid = pid;
+}
+
+PROCESS_KEY CBoostEngine::BoostedKey()
+{
+    // Set from outside (the program's own id at the start): learnt now.
+    if (m_boostedKey.pid != m_dwBoostedPid)
+        m_boostedKey = m_priority.KeyOf(m_dwBoostedPid);
+    return m_boostedKey;
 }
 
 BOOL CALLBACK EnumChildProc(HWND hChild, LPARAM context)
@@ -171,9 +185,9 @@ LRESULT CBoostEngine::OnProcessStarted(WPARAM wParam, LPARAM lParam)
     // Only the process itself is lowered here; its namesakes follow on the next change
     // of the application in front.
     if (m_dwBoostedPid != m_system.GetCurrentProcessId())
-        m_priority.SetProcessPriorityMode(m_dwBoostedPid, PRIORITY_DEMOTE);
+        m_priority.DemoteIfSame(BoostedKey());
     if (m_priority.SetProcessPriorityMode(pid, PRIORITY_BOOST) > 0)
-        m_dwBoostedPid = pid;
+        RememberBoosted(pid);
 
     m_dwLastStartedPid = pid;
     if (m_nStartedPidCount < STARTED_PID_CAPACITY)
@@ -222,9 +236,4 @@ void CBoostEngine::AnnounceBoost(DWORD pid)
     CString line1;
     line1.Format(L"%s is now", upperName.GetString());
     m_view.ShowBoostPopup(line1, CString(L"VEXRA Boosted"));
-}
-
-void CBoostEngine::RestoreAllPriorities()
-{
-    m_priority.RestoreAllPriorities();
 }

@@ -5,6 +5,7 @@
 
 #include "engine/BoostView.h"
 #include "engine/PriorityControl.h"
+#include "engine/PriorityGate.h"
 #include "engine/ProcessSystem.h"
 
 const int STARTED_PID_CAPACITY = 1024;
@@ -12,7 +13,8 @@ const int STARTED_PID_CAPACITY = 1024;
 class CBoostEngine
 {
 public:
-    CBoostEngine(IProcessSystem& system, IBoostView& view);
+    // Every change asks the gate first (and again after it).
+    CBoostEngine(IProcessSystem& system, IBoostView& view, const IPriorityGate& gate);
 
     // One beat of the engine (timer 200): process count, boost of the application in
     // front and its namesakes, demotion of the one before, announcement of a new start.
@@ -29,9 +31,6 @@ public:
 
     // Tells the user that a newly started application in front has been boosted.
     void AnnounceBoost(DWORD pid);
-
-    // "Exit": every process back to the normal class.
-    void RestoreAllPriorities();
 
     // What the engine has learnt of the running processes.
     const CProcessTable& ProcessTable() const { return m_priority.ProcessTable(); }
@@ -53,10 +52,15 @@ private:
     void AnnounceStartedProcessInFocus();
     bool IsStartedPid(DWORD pid) const;
     void ClearProcessIdentity();
+    void RememberBoosted(DWORD pid);
+    PROCESS_KEY BoostedKey();
 
     IProcessSystem& m_system;
     IBoostView& m_view;
     CPriorityControl m_priority;
+    // The creation time of m_dwBoostedPid when the engine boosted it, so that only that
+    // process is lowered later, never another that has been given its id.
+    PROCESS_KEY m_boostedKey;
 };
 
 // What the child-window walk over the foreground window works with.

@@ -1,25 +1,93 @@
 #include "engine/PriorityControl.h"
 
 #include "engine/FocusPids.h"
-#include "engine/PriorityGate.h"
 #include "engine/ProcessNameText.h"
 
 BOOL CPriorityControl::SetProcessPriorityMode(DWORD pid, int mode)
 {
-    // The one check every change passes, so that a cycle already running on the window
-    // thread while another thread's crash restore runs cannot raise anything afterwards.
+    // The check every change passes, before and after: a cycle already running on the
+    // window thread while another thread's crash restore runs cannot leave anything
+    // raised or lowered behind the restore's last pass.
     const DWORD priorityClass = PriorityClassOfMode(mode);
-    if (!IsPriorityChangeAllowed(pid, priorityClass))
+    if (!m_gate.IsPriorityChangeAllowed(pid, priorityClass))
         return FALSE;
-    return m_system.SetProcessPriority(pid, priorityClass);
+    if (!m_system.SetProcessPriority(pid, priorityClass))
+        return FALSE;
+    return UndoneByTheGate(pid, 0, priorityClass) ? FALSE : TRUE;
 }
 
 PriorityChange CPriorityControl::SetPriorityModeIfSame(DWORD pid, ULONGLONG creationTime, int mode)
 {
     const DWORD priorityClass = PriorityClassOfMode(mode);
-    if (!IsPriorityChangeAllowed(pid, priorityClass))
+    if (!m_gate.IsPriorityChangeAllowed(pid, priorityClass))
         return PriorityChange::Failed;
-    return m_system.SetProcessPriorityIfSame(pid, creationTime, priorityClass);
+    const PriorityChange change = m_system.SetProcessPriorityIfSame(pid, creationTime, priorityClass);
+    if (change == PriorityChange::Made && UndoneByTheGate(pid, creationTime, priorityClass))
+        return PriorityChange::Failed;
+    return change;
+}
+
+bool CPriorityControl::UndoneByTheGate(DWORD pid, ULONGLONG creationTime, DWORD priorityClass)
+{
+    if (m_gate.IsPriorityChangeAllowed(pid, priorityClass))
+        return false;
+    if (m_gate.IsPriorityChangeAllowed(pid, NORMAL_PRIORITY_CLASS))
+    {
+        if (creationTime == 0)
+            m_system.SetProcessPriority(pid, NORMAL_PRIORITY_CLASS);
+        else
+            m_system.SetProcessPriorityIfSame(pid, creationTime, NORMAL_PRIORITY_CLASS);
+    }
+    return true;
+}
+
+PROCESS_KEY CPriorityControl::KeyOf(DWORD pid)
+{
+    PROCESS_KEY key;
+    key.pid = pid;
+    if (const PROCESS_RECORD* listed = m_table.Find(pid))
+    {
+        key.creationTime = listed->creationTime;
+        return key;
+    }
+    PROCESS_RECORD fresh;
+    if (m_table.Relearn(pid, fresh))
+        key.creationTime = fresh.creationTime;
+    return key;
+}
+
+PriorityChange CPriorityControl::DemoteIfSame(const PROCESS_KEY& boosted)
+{
+    return SetPriorityModeIfSame(boosted.pid, boosted.creationTime, PRIORITY_DEMOTE);
+}
+
+int CPriorityControl::DemoteWithNamesakes(const PROCESS_KEY& boosted, const PROCESS_LIST& running)
+{
+    if (DemoteIfSame(boosted) == PriorityChange::OtherProcess)
+        return 0;
+    m_table.Update(running);
+    PROCESS_RECORD target;
+    if (const PROCESS_RECORD* listed = m_table.Find(boosted.pid))
+        target = *listed;
+    else if (!m_table.Relearn(boosted.pid, target))
+        return 1;
+    // What the table knows of the id is another process than the one boosted.
+    if (target.creationTime != boosted.creationTime)
+        return 0;
+    if (!target.named)
+        return 1;
+    if (target.stem.empty())
+        return 0;
+
+    m_namesakes = m_table.NamesakesOf(target.stem);
+    for (DWORD candidate : m_namesakes)
+    {
+        if (candidate == boosted.pid)
+            continue;
+        if (const PROCESS_RECORD* record = m_table.Find(candidate))
+            SetNamesakePriorityMode(*record, target.stem, PRIORITY_DEMOTE, NewerProcess::LeaveAlone);
+    }
+    return 0;
 }
 
 int CPriorityControl::ApplyPriorityToNamesakes(DWORD pid, int mode)
@@ -77,7 +145,8 @@ int CPriorityControl::ApplyPriorityToNamesakes(DWORD pid, int mode, const PROCES
         if (candidate != pid)
         {
             const PROCESS_RECORD* record = m_table.Find(candidate);
-            isNamesake = record != nullptr && SetNamesakePriorityMode(*record, target.stem, mode);
+            isNamesake = record != nullptr &&
+                         SetNamesakePriorityMode(*record, target.stem, mode, NewerProcess::LearnAgain);
         }
         if (isNamesake && boosting)
             AppendFocusPid(candidate);
@@ -86,53 +155,17 @@ int CPriorityControl::ApplyPriorityToNamesakes(DWORD pid, int mode, const PROCES
 }
 
 bool CPriorityControl::SetNamesakePriorityMode(const PROCESS_RECORD& record,
-                                               const std::u16string& targetStem, int mode)
+                                               const std::u16string& targetStem, int mode,
+                                               NewerProcess rule)
 {
     const DWORD pid = record.pid;
     if (SetPriorityModeIfSame(pid, record.creationTime, mode) != PriorityChange::OtherProcess)
         return true;
+    if (rule == NewerProcess::LeaveAlone)
+        return false;
     PROCESS_RECORD fresh;
     if (!m_table.Relearn(pid, fresh) || !IsNamesakeStem(fresh.stem, targetStem))
         return false;
     SetProcessPriorityMode(pid, mode);
     return true;
-}
-
-void CPriorityControl::RestoreAllPriorities()
-{
-    DWORD pids[PROCESS_ID_BUFFER_LENGTH / sizeof(DWORD)] = {};
-    RestoreAllPriorities(pids, sizeof(pids));
-}
-
-void CPriorityControl::RestoreAllPriorities(DWORD* pidBuffer, DWORD bufferLength)
-{
-    MarkPriorityRestoreBegun();
-    for (int pass = 0; pass < RESTORE_PASS_LIMIT; ++pass)
-    {
-        if (RestorePass(pidBuffer, bufferLength) == 0)
-            return;
-    }
-}
-
-int CPriorityControl::RestorePass(DWORD* pidBuffer, DWORD bufferLength)
-{
-    DWORD bytesReturned = 0;
-    if (!m_system.EnumProcessIds(pidBuffer, bufferLength, &bytesReturned))
-        return 0;
-
-    const DWORD capacity = bufferLength / sizeof(DWORD);
-    const DWORD count = bytesReturned / sizeof(DWORD);
-    int restored = 0;
-    for (DWORD i = 0; i < count && i < capacity; ++i)
-    {
-        const DWORD pid = pidBuffer[i];
-        const DWORD before = m_system.GetProcessPriority(pid);
-        if (before == NORMAL_PRIORITY_CLASS)
-            continue;
-        // A class that cannot be read is set all the same, but does not call for another
-        // pass: the next one could not read it either.
-        if (SetProcessPriorityMode(pid, PRIORITY_NORMAL) && before != 0)
-            ++restored;
-    }
-    return restored;
 }

@@ -2,24 +2,52 @@
 // and all its namesakes, or every process when the program ends.
 #pragma once
 
+#include "engine/PriorityGate.h"
 #include "engine/PriorityMode.h"
 #include "engine/ProcessSystem.h"
 #include "engine/ProcessTable.h"
 
-// Most passes of one restore. A process started by a parent that is still below normal is
-// born below normal, so one pass can leave such children behind; a parent that starts
-// programs without end must not hold the end of the program forever.
-const int RESTORE_PASS_LIMIT = 10;
+// A process as the engine remembers one it changed: its id, and its creation time, which
+// tells it from a later process given the same id (0: could not be read).
+struct PROCESS_KEY
+{
+    DWORD pid = 0;
+    ULONGLONG creationTime = 0;
+};
+
+// What a namesake change does with an id found to name a newer process than the one the
+// table knew.
+enum class NewerProcess
+{
+    LearnAgain,   // read it afresh and change it if it is a namesake too
+    LeaveAlone,   // it is not the process meant: nothing is changed
+};
 
 class CPriorityControl
 {
 public:
-    explicit CPriorityControl(IProcessSystem& system) : m_system(system), m_table(system) {}
+    CPriorityControl(IProcessSystem& system, const IPriorityGate& gate)
+        : m_system(system), m_gate(gate), m_table(system)
+    {
+    }
 
     // Gives one process the class of the mode. Nonzero on success; 0 when the process
-    // cannot be opened or its class cannot be set, and when the change is not allowed
-    // (PriorityGate.h): the end guard, or a boost or demotion once a restore has begun.
+    // cannot be opened or its class cannot be set, and when the gate refuses the change
+    // (the end guard, or a boost or demotion once a restore has begun). The gate is asked
+    // again after the change: a restore that began meanwhile on another thread may have
+    // passed the process already, so the change is undone and 0 returned.
     BOOL SetProcessPriorityMode(DWORD pid, int mode);
+
+    // The key of a process: from the table when it is listed, else read afresh.
+    PROCESS_KEY KeyOf(DWORD pid);
+
+    // Lowers the process `boosted` names, and its namesakes, only while its id still
+    // names that process: a process that turns out to be another one is left alone, and
+    // when the boosted one is gone, so is its namesake demotion. Returns 1 when the
+    // process cannot be read, else 0.
+    int DemoteWithNamesakes(const PROCESS_KEY& boosted, const PROCESS_LIST& running);
+    // The process alone, under the same rule.
+    PriorityChange DemoteIfSame(const PROCESS_KEY& boosted);
 
     // Gives the mode to every running process whose image stem contains the stem of pid's
     // image (pid itself included). In boost mode, pid and every namesake boosted are
@@ -33,31 +61,23 @@ public:
     // knew of it may belong to an ended process.
     void ForgetProcess(DWORD pid) { m_table.Forget(pid); }
 
-    // Every running process but the end guard back to the normal class, whatever it had
-    // before; from its start on, no boost or demotion goes through any more, on any
-    // thread. Passes over the process list again until a pass finds nothing left to set,
-    // at most RESTORE_PASS_LIMIT times.
-    void RestoreAllPriorities();
-    // The same with the caller's id buffer (bufferLength bytes), for callers that cannot
-    // spend the stack on one.
-    void RestoreAllPriorities(DWORD* pidBuffer, DWORD bufferLength);
-
     const CProcessTable& ProcessTable() const { return m_table; }
 
 private:
     // SetProcessPriorityMode for the process created at `creationTime` only, through the
-    // same gate.
+    // same gate, before and after.
     PriorityChange SetPriorityModeIfSame(DWORD pid, ULONGLONG creationTime, int mode);
-    // Changes a namesake known by its record; an id that names a newer process is read
-    // afresh and changed only if that process is a namesake too. Whether it is (still) a
-    // namesake, so the caller can add it to the focus list.
+    // After a change went through: true when the gate now refuses it (a restore began on
+    // another thread meanwhile), with the process set back to normal.
+    bool UndoneByTheGate(DWORD pid, ULONGLONG creationTime, DWORD priorityClass);
+    // Changes a namesake known by its record; an id that names a newer process is dealt
+    // with by the rule. Whether it is (still) a namesake, so the caller can add it to the
+    // focus list.
     bool SetNamesakePriorityMode(const PROCESS_RECORD& record, const std::u16string& targetStem,
-                                 int mode);
-    // One pass of the restore; returns how many processes it found away from normal and
-    // set back.
-    int RestorePass(DWORD* pidBuffer, DWORD bufferLength);
+                                 int mode, NewerProcess rule);
 
     IProcessSystem& m_system;
+    const IPriorityGate& m_gate;
     CProcessTable m_table;
     std::vector<DWORD> m_namesakes;   // the namesakes being changed, kept to reuse its memory
 };

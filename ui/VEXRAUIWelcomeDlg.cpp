@@ -1,7 +1,6 @@
 #include "ui/VEXRAUIWelcomeDlg.h"
 
 #include "controls/SkinRepaint.h"
-#include "engine/PriorityGate.h"
 #include "engine/VEXRAUIDlg.h"
 #include "monitor/PerformanceTexts.h"
 #include "monitor/SystemInformation.h"
@@ -58,6 +57,7 @@ BEGIN_MESSAGE_MAP(CVEXRAUIWelcomeDlg, CBitmapDialog)
     ON_MESSAGE(WM_TRAY_NOTIFY, &CVEXRAUIWelcomeDlg::OnTrayNotify)
     ON_WM_LBUTTONDOWN()
     ON_MESSAGE(WM_ENDSESSION, &CVEXRAUIWelcomeDlg::OnEndSession)
+    ON_MESSAGE(WM_END_GUARD_ENDED, &CVEXRAUIWelcomeDlg::OnEndGuardEnded)
 END_MESSAGE_MAP()
 
 CVEXRAUIWelcomeDlg::CVEXRAUIWelcomeDlg(CWnd* pParent)
@@ -68,9 +68,8 @@ CVEXRAUIWelcomeDlg::CVEXRAUIWelcomeDlg(CWnd* pParent)
       m_nMemCounter(-1),
       m_nid(),
       m_bTrayIconAdded(false),
-      m_bProcessesRestored(false),
-      m_pEndGuard(nullptr),
-      m_engine(m_processSystem, m_boostView)
+      m_endOfRun(m_processSystem),
+      m_engine(m_processSystem, m_boostView, m_endOfRun)
 {
 }
 
@@ -109,7 +108,8 @@ BOOL CVEXRAUIWelcomeDlg::OnInitDialog()
 {
     CBitmapDialog::OnInitDialog();
     CreateLogonTask();
-    StartEndGuard();
+    // Before the watcher: the guard's id must be known before its first report.
+    m_endOfRun.StartGuard();
 
     // Before the first boost the program's own process counts as the boosted one.
     m_engine.m_dwBoostedPid = ::GetCurrentProcessId();
@@ -153,11 +153,22 @@ BOOL CVEXRAUIWelcomeDlg::OnInitDialog()
     return TRUE;
 }
 
-void CVEXRAUIWelcomeDlg::StartEndGuard()
+void CVEXRAUIWelcomeDlg::UseEndGuard(std::unique_ptr<IEndGuard> guard)
 {
-    // Without a guard the program runs on all the same, as it did before there was one.
-    if (m_pEndGuard != nullptr && m_pEndGuard->Start())
-        SetEndGuardProcessId(m_pEndGuard->ProcessId());
+    m_endOfRun.UseGuard(std::move(guard), [this] {
+        // On the thread that saw the guard end: the window thread starts the new one,
+        // so that no watcher report is handled before the new guard's id is known.
+        const HWND hWnd = GetSafeHwnd();
+        if (hWnd != nullptr)
+            ::PostMessageW(hWnd, WM_END_GUARD_ENDED, 0, 0);
+    });
+}
+
+LRESULT CVEXRAUIWelcomeDlg::OnEndGuardEnded(WPARAM /*wParam*/, LPARAM /*lParam*/)
+{
+    if (!IsEndUnderWay())
+        m_endOfRun.RestartGuard(::GetTickCount64());
+    return 0;
 }
 
 void CVEXRAUIWelcomeDlg::PlaceWindow()
@@ -455,14 +466,12 @@ void CVEXRAUIWelcomeDlg::OnTabSystem()
 
 bool CVEXRAUIWelcomeDlg::IsEndUnderWay() const
 {
-    return m_bProcessesRestored || HasPriorityRestoreBegun();
+    return m_endOfRun.HasRestoreBegun();
 }
 
-// The guard is a copy of this program: it is neither boosted, demoted nor announced.
-bool CVEXRAUIWelcomeDlg::IsEndGuardProcess(WPARAM wParam)
+bool CVEXRAUIWelcomeDlg::IsEndGuardProcess(WPARAM wParam) const
 {
-    const DWORD guardPid = GetEndGuardProcessId();
-    return guardPid != 0 && static_cast<DWORD>(wParam) == guardPid;
+    return m_endOfRun.IsEndGuardProcess(static_cast<DWORD>(wParam));
 }
 
 // Once the program has begun to end and has put every process back to normal, a report
@@ -495,6 +504,9 @@ void CVEXRAUIWelcomeDlg::OnTimer(UINT_PTR nIDEvent)
     {
         UpdatePerformanceTexts();
         UpdateEngineStatusText();
+        // A guard that ended when the minute's restarts were used up is replaced later.
+        if (m_endOfRun.IsGuardMissing())
+            m_endOfRun.RestartGuard(::GetTickCount64());
     }
     CBitmapDialog::OnTimer(nIDEvent);
 }
@@ -590,11 +602,7 @@ void CVEXRAUIWelcomeDlg::OnCloseToTray()
 
 void CVEXRAUIWelcomeDlg::ReturnProcessesToNormal()
 {
-    if (!m_bProcessesRestored)
-    {
-        m_bProcessesRestored = true;
-        m_engine.RestoreAllPriorities();
-    }
+    m_endOfRun.RestoreAtOrderlyEnd();
     if (m_bTrayIconAdded)
     {
         m_bTrayIconAdded = false;
@@ -602,8 +610,7 @@ void CVEXRAUIWelcomeDlg::ReturnProcessesToNormal()
     }
     // Last: should the program be ended from outside before this, the guard still
     // restores.
-    if (m_pEndGuard != nullptr)
-        m_pEndGuard->StandDown();
+    m_endOfRun.StandDownGuard();
 }
 
 // However the dialog ends, no process may stay in real-time or below-normal after the
@@ -620,11 +627,12 @@ void CVEXRAUIWelcomeDlg::OnCancel()
     CBitmapDialog::OnCancel();
 }
 
-LRESULT CVEXRAUIWelcomeDlg::OnEndSession(WPARAM wParam, LPARAM lParam)
+LRESULT CVEXRAUIWelcomeDlg::OnEndSession(WPARAM wParam, LPARAM /*lParam*/)
 {
     // The session ends (the system ends the process right after this message), or the
-    // Restart Manager asks the program to close, as installers do, and waits for it to go.
-    if (wParam != FALSE || (lParam & ENDSESSION_CLOSEAPP) != 0)
+    // Restart Manager closes the program, as installers have it do (ENDSESSION_CLOSEAPP
+    // with TRUE). FALSE means the end was called off, whoever asked: the program runs on.
+    if (wParam != FALSE)
     {
         ReturnProcessesToNormal();
         EndDialog(IDOK);

@@ -6,6 +6,7 @@
 #include "controls/BitmapDialog.h"
 #include "controls/GdipButton.h"
 #include "controls/PictureBoxEx.h"
+#include "endofrun/EndOfRun.h"
 #include "engine/BoostEngine.h"
 #include "engine/DialogBoostView.h"
 #include "engine/ProcessNotify.h"
@@ -15,13 +16,14 @@
 #include "monitor/MonitorView.h"
 #include "monitor/PerfCounters.h"
 #include "monitor/SystemFacts.h"
-#include "ui/EndGuard.h"
 #include "ui/WelcomeDlgTables.h"
 
 #include <shellapi.h>
 
 // The notification-area icon reports mouse actions with this message.
 const UINT WM_TRAY_NOTIFY = WM_USER + 56;
+// Posted from the thread that saw the end guard end by itself: time for a new one.
+const UINT WM_END_GUARD_ENDED = WM_USER + 57;
 // Timers of the main dialog, started by Start and never killed.
 const UINT_PTR TIMER_GAUGES = 100;      // every second: usage texts and engine status
 const UINT_PTR TIMER_FOREGROUND = 200;  // every 50 ms: the foreground cycle
@@ -32,9 +34,12 @@ public:
     explicit CVEXRAUIWelcomeDlg(CWnd* pParent = nullptr);
     ~CVEXRAUIWelcomeDlg() override;
 
-    // The guard the dialog starts when it opens and stands down at its orderly end; none
-    // by default (nothing is started then). Set before the window is created.
-    void SetEndGuard(IEndGuard* pEndGuard) { m_pEndGuard = pEndGuard; }
+    // The guard the dialog starts when it opens, replaces when it ends by itself, and
+    // stands down at its orderly end; none by default (nothing is started then). Set
+    // before the window is created.
+    void UseEndGuard(std::unique_ptr<IEndGuard> guard);
+    // Everything that ends the run: the restore, its gate, the guard, the crash restore.
+    CEndOfRun& EndOfRun() { return m_endOfRun; }
 
     // Shows page 0 (Welcome), 1 (Engine) or 2 (System) and hides the others' controls.
     void ShowPage(int nPage);
@@ -64,6 +69,7 @@ protected:
     HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
     void OnTimer(UINT_PTR nIDEvent);
     LRESULT OnEndSession(WPARAM wParam, LPARAM lParam);
+    LRESULT OnEndGuardEnded(WPARAM wParam, LPARAM lParam);
 
     void OnContact();
     void OnStart();
@@ -100,12 +106,11 @@ private:
     // Every process back to the normal class, the icon removed and the end guard stood
     // down: done once, by whichever way the program ends first.
     void ReturnProcessesToNormal();
-    // Before the watcher: the guard's id must be known before its first report.
-    void StartEndGuard();
     // Once any end has begun to return the processes to normal (this dialog's, or a crash
     // restore on any thread), no report or cycle may change a priority again.
     bool IsEndUnderWay() const;
-    static bool IsEndGuardProcess(WPARAM wParam);
+    // The guard is a copy of this program: it is neither boosted, demoted nor announced.
+    bool IsEndGuardProcess(WPARAM wParam) const;
 
     // The dialog's unit tests read its state through this class; nothing else may.
     friend class CWelcomeDlgTestAccess;
@@ -145,13 +150,13 @@ private:
     BCMenu m_menuTray;
     NOTIFYICONDATAW m_nid;
     bool m_bTrayIconAdded;
-    bool m_bProcessesRestored;
-    IEndGuard* m_pEndGuard;
 
     // The boost engine: it owns the engine's state (m_bEngineStarted, m_dwBoostedPid,
     // m_dwLastStartedPid, the started list, m_bCycleBusy) and reaches the system only
-    // through m_processSystem and this window only through m_boostView.
+    // through m_processSystem and this window only through m_boostView; every change it
+    // makes passes m_endOfRun's gate.
     CWin32ProcessSystem m_processSystem;
+    CEndOfRun m_endOfRun;
     CDialogBoostView m_boostView;
     CBoostEngine m_engine;
     std::vector<DWORD> m_cycleProcessList;   // the watcher's latest list, for the cycle

@@ -1,11 +1,11 @@
 // Parses any bytes as the command line tail of a start (UTF-16) and checks that whatever
-// the parser takes for the end guard's argument is exactly the argument the program
-// makes for that handle: one spelling per handle, nothing before or after it.
+// the parser takes for an end guard argument is exactly the argument the program makes
+// for that role and handle: one spelling per role and handle, nothing before or after it.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
-#include "app/EndGuardArgument.h"
+#include "endofrun/EndGuardArgument.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -13,10 +13,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!tail.empty())
         std::memcpy(&tail[0], data, tail.size() * sizeof(char16_t));
 
+    EndGuardRole role = EndGuardRole::Guard;
     uint32_t handleValue = 0;
-    if (!ParseEndGuardArgument(tail, &handleValue))
+    if (!ParseEndGuardArgument(tail, &role, &handleValue))
         return 0;
-    if (handleValue == 0 || MakeEndGuardArgument(handleValue) != tail)
+    if (handleValue == 0 || MakeEndGuardArgument(role, handleValue) != tail)
         std::abort();
     return 0;
 }

@@ -1,2 +1,2 @@
 vexra_fuzz_target(end_guard_argument ${CMAKE_CURRENT_SOURCE_DIR}/EndGuardArgumentFuzz.cpp
-  ${VEXRA_ROOT}/app/EndGuardArgument.cpp)
+  ${VEXRA_ROOT}/endofrun/EndGuardArgument.cpp)
