@@ -4,6 +4,7 @@
 // Usage: cycle_bench.exe <boostee.exe> <cycles>. Prints key=value lines.
 #include "BenchProcess.h"
 
+#include "endofrun/EndOfRun.h"
 #include "engine/BoostEngine.h"
 #include "engine/Win32ProcessSystem.h"
 
@@ -91,7 +92,8 @@ int wmain(int argc, wchar_t** argv)
 
     ChosenFrontSystem system;
     SilentView view;
-    CBoostEngine engine(system, view);
+    CEndOfRun endOfRun(system);
+    CBoostEngine engine(system, view, endOfRun);
     engine.m_bEngineStarted = TRUE;
 
     // The first cycles learn what runs; the figures are for the cycles after them.

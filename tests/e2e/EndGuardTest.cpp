@@ -10,6 +10,7 @@
 
 #include <psapi.h>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <thread>
@@ -211,6 +212,73 @@ TEST_F(EndGuardTest, EndedFromOutsideWhileTheEngineRuns_EveryProcessIsNormalWith
                           "the guard to end once its work is done"));
 }
 
+TEST_F(EndGuardTest, EndedWithItsWholeProcessTree_EveryProcessIsNormalWithinTwoSeconds)
+{
+    ChildProcess present, started;
+    const DWORD guard = StartProgramOver(present);
+    ASSERT_NE(guard, 0u);
+    ASSERT_NO_FATAL_FAILURE(PressStart());
+    ASSERT_NO_FATAL_FAILURE(StartApplication(L"started.exe", started));
+    ASSERT_TRUE(WaitUntil([&] { return started.PriorityClass() == REALTIME_PRIORITY_CLASS; },
+                          kDeadline, "the application started now to be boosted"));
+
+    // As Task Manager's "End process tree" and taskkill /t /f do: the program and every
+    // process whose parent chain leads to it, at once. The guard is not among them.
+    const std::vector<DWORD> tree = ProcessTree(m_program->Process().Id());
+    EXPECT_EQ(std::find(tree.begin(), tree.end(), guard), tree.end())
+        << "the guard descends from the program";
+    for (DWORD id : tree)
+    {
+        HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, id);
+        if (process != nullptr)
+        {
+            TerminateProcess(process, 1);
+            CloseHandle(process);
+        }
+    }
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return present.PriorityClass() == NORMAL_PRIORITY_CLASS &&
+                   started.PriorityClass() == NORMAL_PRIORITY_CLASS;
+        },
+        kRestoreDeadline, "every process the program changed to be back at normal"))
+        << "present.exe " << PriorityClassName(present.PriorityClass()) << ", started.exe "
+        << PriorityClassName(started.PriorityClass());
+    EXPECT_TRUE(EveryProcessNormal());
+    EXPECT_TRUE(WaitUntil([] { return ProcessesNamed(kProgramFileName).empty(); }, Milliseconds{15000},
+                          "no copy of the program left running"));
+}
+
+TEST_F(EndGuardTest, GuardEndedByHand_ANewOneRunsAndStillRestoresAfterAKill)
+{
+    ChildProcess present, started;
+    const DWORD first = StartProgramOver(present);
+    ASSERT_NE(first, 0u);
+    ASSERT_NO_FATAL_FAILURE(PressStart());
+
+    HANDLE guard = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, first);
+    ASSERT_NE(guard, nullptr);
+    ASSERT_TRUE(TerminateProcess(guard, 1));
+    WaitForSingleObject(guard, 5000);
+    CloseHandle(guard);
+    DWORD second = 0;
+    ASSERT_TRUE(WaitUntil([&] { return (second = m_program->EndGuard()) != 0 && second != first; },
+                          kRestoreDeadline, "a new end guard"));
+
+    ASSERT_NO_FATAL_FAILURE(StartApplication(L"started.exe", started));
+    ASSERT_TRUE(WaitUntil([&] { return started.PriorityClass() == REALTIME_PRIORITY_CLASS; },
+                          kDeadline, "the application started now to be boosted"));
+    ASSERT_TRUE(TerminateProcess(m_program->Process().Handle(), 0));
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return present.PriorityClass() == NORMAL_PRIORITY_CLASS &&
+                   started.PriorityClass() == NORMAL_PRIORITY_CLASS;
+        },
+        kRestoreDeadline, "every process the program changed to be back at normal"))
+        << "present.exe " << PriorityClassName(present.PriorityClass()) << ", started.exe "
+        << PriorityClassName(started.PriorityClass());
+}
+
 TEST_F(EndGuardTest, Guard_ShowsNothingAndIsNeitherLoweredNorAnnounced)
 {
     ChildProcess present;
@@ -346,9 +414,9 @@ TEST_F(EndGuardTest, TenStartsAtTheSameMoment_LeaveOneProgramWithOneWindowAndOne
         EXPECT_TRUE(start.WaitForExit(kDeadline, &exitCode)) << "a second start lives on";
         EXPECT_LT(exitCode, 0xC0000000u) << "a second start ended with status 0x" << std::hex << exitCode;
     }
-    EXPECT_TRUE(WaitUntil([&] { return EndGuardsOf(survivor).size() == 1; }, kDeadline,
+    EXPECT_TRUE(WaitUntil([&] { return EndGuards().size() == 1; }, kDeadline,
                           "the one program's one end guard"))
-        << EndGuardsOf(survivor).size() << " guards";
+        << EndGuards().size() << " guards";
     EXPECT_EQ(ProcessesNamed(kProgramFileName).size(), 2u) << "the program and its guard, nothing more";
 }
 

@@ -2,6 +2,7 @@
 
 #include <psapi.h>
 #include <tlhelp32.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -262,41 +263,83 @@ std::vector<DWORD> ProcessesNamed(const wchar_t* fileName)
     return named;
 }
 
-DWORD ParentProcessId(DWORD processId)
+namespace {
+// Reads `size` bytes at `address` of another process of the same architecture.
+bool ReadFrom(HANDLE process, const void* address, void* buffer, SIZE_T size)
 {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE)
-        return 0;
-    DWORD parent = 0;
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof(entry);
-    for (BOOL found = Process32FirstW(snapshot, &entry); found; found = Process32NextW(snapshot, &entry))
-        if (entry.th32ProcessID == processId)
-            parent = entry.th32ParentProcessID;
-    CloseHandle(snapshot);
-    return parent;
+    SIZE_T read = 0;
+    return ReadProcessMemory(process, address, buffer, size, &read) && read == size;
 }
 
-std::vector<DWORD> EndGuardsOf(DWORD programId)
+bool HasEndGuardArgument(DWORD processId)
+{
+    return CommandLineOf(processId).find(L"--end-guard") != std::wstring::npos;
+}
+}  // namespace
+
+std::wstring CommandLineOf(DWORD processId)
+{
+    using QueryFunction = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+    const auto query = reinterpret_cast<QueryFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    if (query == nullptr)
+        return {};
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+    if (process == nullptr)
+        return {};
+    std::wstring commandLine;
+    PROCESS_BASIC_INFORMATION basic{};
+    PEB peb{};
+    RTL_USER_PROCESS_PARAMETERS parameters{};
+    if (query(process, ProcessBasicInformation, &basic, sizeof(basic), nullptr) == 0 &&
+        ReadFrom(process, basic.PebBaseAddress, &peb, sizeof(peb)) &&
+        ReadFrom(process, peb.ProcessParameters, &parameters, sizeof(parameters)))
+    {
+        commandLine.resize(parameters.CommandLine.Length / sizeof(wchar_t));
+        if (!commandLine.empty() &&
+            !ReadFrom(process, parameters.CommandLine.Buffer, &commandLine[0], parameters.CommandLine.Length))
+            commandLine.clear();
+    }
+    CloseHandle(process);
+    return commandLine;
+}
+
+std::vector<DWORD> EndGuards()
 {
     std::vector<DWORD> guards;
     for (DWORD id : ProcessesNamed(kProgramFileName))
-        if (id != programId && ParentProcessId(id) == programId)
+        if (CommandLineOf(id).find(L"--end-guard=") != std::wstring::npos)
             guards.push_back(id);
     return guards;
 }
 
 std::vector<DWORD> ProgramInstances()
 {
-    const std::vector<DWORD> named = ProcessesNamed(kProgramFileName);
     std::vector<DWORD> instances;
-    for (DWORD id : named)
-    {
-        const DWORD parent = ParentProcessId(id);
-        if (std::find(named.begin(), named.end(), parent) == named.end())
+    for (DWORD id : ProcessesNamed(kProgramFileName))
+        if (!HasEndGuardArgument(id))
             instances.push_back(id);
-    }
     return instances;
+}
+
+std::vector<DWORD> ProcessTree(DWORD processId)
+{
+    std::vector<std::pair<DWORD, DWORD>> parents;   // (process, parent)
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return {processId};
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL found = Process32FirstW(snapshot, &entry); found; found = Process32NextW(snapshot, &entry))
+        parents.emplace_back(entry.th32ProcessID, entry.th32ParentProcessID);
+    CloseHandle(snapshot);
+    std::vector<DWORD> tree{processId};
+    for (size_t next = 0; next < tree.size(); ++next)
+        for (const auto& [child, parent] : parents)
+            if (parent == tree[next] && child != parent &&
+                std::find(tree.begin(), tree.end(), child) == tree.end())
+                tree.push_back(child);
+    return tree;
 }
 
 void TerminateAllNamed(const wchar_t* fileName)
@@ -660,7 +703,7 @@ DWORD ProgramUnderTest::EndGuard() const
 {
     if (!m_process.IsRunning())
         return 0;
-    const std::vector<DWORD> guards = EndGuardsOf(m_process.Id());
+    const std::vector<DWORD> guards = EndGuards();
     return guards.empty() ? 0 : guards.front();
 }
 

@@ -96,12 +96,16 @@ std::optional<std::wstring> ReadProgramValue(const wchar_t* valueName);
 
 // Ids of the running processes whose image file name is `fileName` (case ignored).
 std::vector<DWORD> ProcessesNamed(const wchar_t* fileName);
-// The id of the process that started `processId`; 0 when it cannot be found.
-DWORD ParentProcessId(DWORD processId);
-// The end guards of a running program: the copies of VEXRA-by-Teskor.exe it started.
-std::vector<DWORD> EndGuardsOf(DWORD programId);
-// The running VEXRA-by-Teskor.exe processes that are not the end guard of another.
+// The command line a running process was started with; empty when it cannot be read.
+std::wstring CommandLineOf(DWORD processId);
+// The running end guards: copies of VEXRA-by-Teskor.exe started with "--end-guard=".
+// A guard is nobody's child (its starter has ended), so it is known by its argument.
+std::vector<DWORD> EndGuards();
+// The running VEXRA-by-Teskor.exe processes that are neither an end guard nor a guard's
+// starter.
 std::vector<DWORD> ProgramInstances();
+// Every running process whose parent chain leads to processId, processId first.
+std::vector<DWORD> ProcessTree(DWORD processId);
 // Ends every running VEXRA-by-Teskor.exe of the prefix, end guards included: first
 // politely (the tray menu's Exit, which also removes the notification icon and ends the
 // guard), then by force, and waits until they are gone.

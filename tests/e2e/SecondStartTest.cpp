@@ -57,7 +57,7 @@ protected:
         EXPECT_EQ(ProgramInstances(), std::vector<DWORD>{m_program->Process().Id()})
             << "not exactly one program process is left";
         // The guard has no window a second start could find instead of the program's.
-        EXPECT_EQ(EndGuardsOf(m_program->Process().Id()).size(), 1u)
+        EXPECT_EQ(EndGuards().size(), 1u)
             << "the first instance runs without its end guard";
         ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(m_window) != FALSE; }, kDeadline,
                               "the first instance's window to show"));

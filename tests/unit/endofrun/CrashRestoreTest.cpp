@@ -1,7 +1,9 @@
 // A crash of the program returns every process to the normal class before it dies.
 #include "Boostee.h"
 
-#include "engine/CrashPriorityGuard.h"
+#include "endofrun/CrashRestore.h"
+#include "endofrun/EndOfRun.h"
+#include "engine/Win32ProcessSystem.h"
 #include "framework/Handle.h"
 
 #include <gtest/gtest.h>
@@ -10,14 +12,27 @@
 
 namespace
 {
-class CrashPriorityGuardTest : public testing::Test
+class CrashRestoreTest : public testing::Test
 {
 protected:
     void SetUp() override
     {
         if (HelpersFolder().empty())
             GTEST_SKIP() << "VEXRA_BUILD_DIR is not set: boostee.exe cannot be found";
+        m_previousFilter = SetUnhandledExceptionFilter(nullptr);
+        endOfRun.InstallCrashRestore();
     }
+    void TearDown() override
+    {
+        SetUnhandledExceptionFilter(m_previousFilter);
+        std::set_terminate(nullptr);
+    }
+
+    CWin32ProcessSystem system;
+    CEndOfRun endOfRun{system};
+
+private:
+    LPTOP_LEVEL_EXCEPTION_FILTER m_previousFilter = nullptr;
 };
 
 bool SetClass(DWORD pid, DWORD priorityClass)
@@ -27,7 +42,7 @@ bool SetClass(DWORD pid, DWORD priorityClass)
 }
 }  // namespace
 
-TEST_F(CrashPriorityGuardTest, RestorePrioritiesOnCrash_BoostedAndLoweredProcessesEndNormal)
+TEST_F(CrashRestoreTest, RestorePrioritiesOnCrash_BoostedAndLoweredProcessesEndNormal)
 {
     CBoostee boosted, lowered;
     ASSERT_TRUE(boosted.Start(HelpersFolder() + L"\\boostee.exe", L"crash-boosted"));
@@ -40,6 +55,21 @@ TEST_F(CrashPriorityGuardTest, RestorePrioritiesOnCrash_BoostedAndLoweredProcess
 
     EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), ReadPriorityClass(boosted.Pid()));
     EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), ReadPriorityClass(lowered.Pid()));
+    EXPECT_TRUE(endOfRun.HasRestoreBegun()) << "a cycle after the crash restore could raise again";
+}
+
+TEST_F(CrashRestoreTest, EndOfRunThatIsGone_CrashRestoreChangesNothing)
+{
+    CBoostee boosted;
+    ASSERT_TRUE(boosted.Start(HelpersFolder() + L"\\boostee.exe", L"crash-gone"));
+    ASSERT_TRUE(SetClass(boosted.Pid(), REALTIME_PRIORITY_CLASS));
+    {
+        CEndOfRun shortLived(system);
+        shortLived.InstallCrashRestore();
+    }
+
+    EXPECT_EQ(EXCEPTION_CONTINUE_SEARCH, RestorePrioritiesOnCrash(nullptr));
+    EXPECT_EQ(static_cast<DWORD>(REALTIME_PRIORITY_CLASS), ReadPriorityClass(boosted.Pid()));
 }
 
 // Uses up this thread's stack until only `margin` bytes are left above its lowest
@@ -62,7 +92,7 @@ static DWORD WINAPI RestoreWithLittleStackThread(LPVOID margin)
     return static_cast<DWORD>(RestoreWithLittleStack(reinterpret_cast<ULONG_PTR>(margin)));
 }
 
-TEST_F(CrashPriorityGuardTest, RestorePrioritiesOnCrash_AfterStackOverflow_StillRestores)
+TEST_F(CrashRestoreTest, RestorePrioritiesOnCrash_AfterStackOverflow_StillRestores)
 {
     CBoostee boosted;
     ASSERT_TRUE(boosted.Start(HelpersFolder() + L"\\boostee.exe", L"crash-overflow"));
@@ -81,10 +111,12 @@ TEST_F(CrashPriorityGuardTest, RestorePrioritiesOnCrash_AfterStackOverflow_Still
     EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), ReadPriorityClass(boosted.Pid()));
 }
 
-TEST(CrashPriorityGuard, Install_MakesTheRestoreTheUnhandledExceptionFilter)
+TEST(CrashRestore, Install_MakesTheRestoreTheUnhandledExceptionFilter)
 {
+    CWin32ProcessSystem system;
+    CEndOfRun endOfRun(system);
     LPTOP_LEVEL_EXCEPTION_FILTER before = SetUnhandledExceptionFilter(nullptr);
-    InstallCrashPriorityGuard();
+    endOfRun.InstallCrashRestore();
     LPTOP_LEVEL_EXCEPTION_FILTER installed = SetUnhandledExceptionFilter(before);
     EXPECT_EQ(reinterpret_cast<void*>(&RestorePrioritiesOnCrash),
               reinterpret_cast<void*>(installed));

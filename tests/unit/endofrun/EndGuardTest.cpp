@@ -1,17 +1,18 @@
-// The end guard's argument and the checks a guard makes of the handle it is given before
-// it waits on it. The guard's real run (started by the program, waiting for its end) is
+// The end guard's arguments, the checks the starter and the guard make of the handle they
+// are given before they act on it, and the handshake that lets one restore run at a
+// time. The real chain (program, starter, guard, waiting for the program's end) is
 // driven end to end in tests/e2e/EndGuardTest.cpp.
-#include "app/EndGuardArgument.h"
-#include "app/EndGuardHandle.h"
-#include "app/EndGuardMode.h"
+#include "endofrun/EndGuardArgument.h"
+#include "endofrun/EndGuardHandle.h"
+#include "endofrun/EndGuardKeeper.h"
+#include "endofrun/EndGuardRun.h"
+#include "endofrun/ProgramCopy.h"
+#include "endofrun/RestoreHandshake.h"
 #include "framework/Handle.h"
 
 #include <gtest/gtest.h>
 
 #include <cwchar>
-#include <future>
-#include <memory>
-#include <thread>
 #include <vector>
 
 namespace
@@ -20,15 +21,23 @@ namespace
 // The argument
 // ---------------------------------------------------------------------------------------
 
-TEST(EndGuardArgument, Make_ThenParse_GivesTheSameHandle)
+TEST(EndGuardArgument, Make_ThenParse_GivesTheSameRoleAndHandle)
 {
-    for (uint32_t value : {1u, 4u, 1234u, 0x7FFFFFFFu, 0xFFFFFFFFu})
+    for (EndGuardRole role : {EndGuardRole::Starter, EndGuardRole::Guard})
     {
-        uint32_t parsed = 0;
-        EXPECT_TRUE(ParseEndGuardArgument(MakeEndGuardArgument(value), &parsed)) << value;
-        EXPECT_EQ(value, parsed);
+        for (uint32_t value : {1u, 4u, 1234u, 0x7FFFFFFFu, 0xFFFFFFFFu})
+        {
+            EndGuardRole parsedRole = role == EndGuardRole::Guard ? EndGuardRole::Starter
+                                                                  : EndGuardRole::Guard;
+            uint32_t parsed = 0;
+            EXPECT_TRUE(ParseEndGuardArgument(MakeEndGuardArgument(role, value), &parsedRole, &parsed))
+                << value;
+            EXPECT_EQ(value, parsed);
+            EXPECT_EQ(role, parsedRole);
+        }
     }
-    EXPECT_EQ(u"--end-guard=1234", MakeEndGuardArgument(1234));
+    EXPECT_EQ(u"--end-guard=1234", MakeEndGuardArgument(EndGuardRole::Guard, 1234));
+    EXPECT_EQ(u"--end-guard-start=1234", MakeEndGuardArgument(EndGuardRole::Starter, 1234));
 }
 
 TEST(EndGuardArgument, Parse_AnyOtherCommandLine_IsNotAGuardStart)
@@ -37,10 +46,13 @@ TEST(EndGuardArgument, Parse_AnyOtherCommandLine_IsNotAGuardStart)
          {u"", u"--end-guard=", u"--end-guard=0", u"--end-guard=0123", u"--end-guard=-5",
           u"--end-guard=+5", u"--end-guard=4294967296", u"--end-guard=99999999999",
           u"--end-guard=12 ", u" --end-guard=12", u"--end-guard=12 /x", u"--END-GUARD=12",
-          u"--end-guard 12", u"--end-guard=0x1F", u"/end-guard=12", u"--end-guard=1\u0662"})
+          u"--end-guard 12", u"--end-guard=0x1F", u"/end-guard=12", u"--end-guard=1\u0662",
+          u"--end-guard-start=", u"--end-guard-start=0", u"--end-guard-start", u"--end-guard-starts=12",
+          u"--end-guard-start=12 ", u"--end-guard-start=4294967296", u"--end-guard-=12"})
     {
+        EndGuardRole role = EndGuardRole::Guard;
         uint32_t parsed = 77;
-        EXPECT_FALSE(ParseEndGuardArgument(tail, &parsed));
+        EXPECT_FALSE(ParseEndGuardArgument(tail, &role, &parsed));
         EXPECT_EQ(77u, parsed) << "a refused argument leaves the value alone";
     }
 }
@@ -61,17 +73,31 @@ TEST(EndGuardHandle, ValueOfAHandle_ComesBackAsTheSameHandle)
 // The handle a guard is given
 // ---------------------------------------------------------------------------------------
 
+// Names no mutex any run holds: the handshake of a guard that must change nothing.
+CRestoreHandshake UnusedHandshake()
+{
+    return CRestoreHandshake(L"Local\\VexraTestInstanceUnused", L"Local\\VexraTestRestoringUnused");
+}
+
+DWORD WINAPI RunGuardThread(LPVOID context)
+{
+    const uint32_t handleValue = static_cast<uint32_t>(reinterpret_cast<UINT_PTR>(context));
+    CRestoreHandshake handshake = UnusedHandshake();
+    RunEndGuard(handleValue, handshake);
+    return 0;
+}
+
 // Runs the guard on a thread of its own, left behind should it wait on what it was
-// given: such a guard fails the test instead of hanging it.
+// given: such a guard fails the test instead of hanging it. A thread of the system's
+// own: a detached library thread left waiting can hold up the start of the next one.
 testing::AssertionResult GuardEndsAtOnce(uint32_t handleValue)
 {
-    auto ended = std::make_shared<std::promise<void>>();
-    std::future<void> done = ended->get_future();
-    std::thread([handleValue, ended] {
-        RunEndGuard(handleValue);
-        ended->set_value();
-    }).detach();
-    if (done.wait_for(std::chrono::seconds(10)) != std::future_status::ready)
+    CKernelHandle thread(CreateThread(nullptr, 0, RunGuardThread,
+                                      reinterpret_cast<LPVOID>(static_cast<UINT_PTR>(handleValue)), 0,
+                                      nullptr));
+    if (!thread)
+        return testing::AssertionFailure() << "no thread for the guard";
+    if (WaitForSingleObject(thread.Get(), 10000) != WAIT_OBJECT_0)
         return testing::AssertionFailure() << "the guard waits on handle " << handleValue;
     return testing::AssertionSuccess();
 }
@@ -111,7 +137,7 @@ private:
     PROCESS_INFORMATION m_info = {};
 };
 
-TEST(EndGuardMode, ValueThatIsNoHandle_EndsAtOnce)
+TEST(EndGuardRun, ValueThatIsNoHandle_EndsAtOnce)
 {
     EXPECT_TRUE(GuardEndsAtOnce(0x7FFFFFF0u));
     // An event is a handle of this process, but not of a process.
@@ -119,7 +145,7 @@ TEST(EndGuardMode, ValueThatIsNoHandle_EndsAtOnce)
     EXPECT_TRUE(GuardEndsAtOnce(EndGuardValueOfHandle(event.Get())));
 }
 
-TEST(EndGuardMode, HandleOfItsOwnProcess_EndsAtOnceInsteadOfWaitingForItself)
+TEST(EndGuardRun, HandleOfItsOwnProcess_EndsAtOnceInsteadOfWaitingForItself)
 {
     EXPECT_TRUE(GuardEndsAtOnce(EndGuardValueOfHandle(GetCurrentProcess())));
     CKernelHandle self;
@@ -129,7 +155,7 @@ TEST(EndGuardMode, HandleOfItsOwnProcess_EndsAtOnceInsteadOfWaitingForItself)
     EXPECT_TRUE(GuardEndsAtOnce(EndGuardValueOfHandle(self.Get())));
 }
 
-TEST(EndGuardMode, HandleOfAProcessThatDidNotStartIt_EndsAtOnceChangingNothing)
+TEST(EndGuardRun, HandleOfAnotherProgram_EndsAtOnceChangingNothing)
 {
     OtherProcess other;
     if (other.Handle() == nullptr)
@@ -140,5 +166,69 @@ TEST(EndGuardMode, HandleOfAProcessThatDidNotStartIt_EndsAtOnceChangingNothing)
     EXPECT_EQ(static_cast<DWORD>(BELOW_NORMAL_PRIORITY_CLASS), GetPriorityClass(other.Handle()));
     EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), GetPriorityClass(GetCurrentProcess()))
         << "the refused guard raised itself";
+}
+
+TEST(EndGuardStarter, HandleThatNamesNoCopyOfTheProgram_StartsNoGuard)
+{
+    EXPECT_EQ(0u, RunEndGuardStarter(0x7FFFFFF0u));
+    EXPECT_EQ(0u, RunEndGuardStarter(EndGuardValueOfHandle(GetCurrentProcess())));
+    OtherProcess other;
+    if (other.Handle() == nullptr)
+        GTEST_SKIP() << "the boostee.exe helper could not be started (VEXRA_BUILD_DIR)";
+    EXPECT_EQ(0u, RunEndGuardStarter(EndGuardValueOfHandle(other.Handle())));
+}
+
+TEST(ProgramCopy, OnlyARunningProcessOfThisExecutableOtherThanThisOneIsACopy)
+{
+    EXPECT_FALSE(IsRunningCopyOfThisProgram(GetCurrentProcess()));
+    EXPECT_FALSE(IsRunningCopyOfThisProgram(nullptr));
+    OtherProcess other;
+    if (other.Handle() == nullptr)
+        GTEST_SKIP() << "the boostee.exe helper could not be started (VEXRA_BUILD_DIR)";
+    EXPECT_FALSE(IsRunningCopyOfThisProgram(other.Handle())) << "another executable";
+    EXPECT_NE(0u, ProcessCreationTime(other.Handle()));
+}
+
+// ---------------------------------------------------------------------------------------
+// One restore at a time
+// ---------------------------------------------------------------------------------------
+
+TEST(RestoreHandshake, NewRunBegins_WhenTheInstanceMutexExists)
+{
+    CRestoreHandshake handshake(L"Local\\VexraTestInstanceA", L"Local\\VexraTestRestoringA");
+    EXPECT_FALSE(handshake.HasNewRunBegun());
+    CKernelHandle instance(CreateMutexW(nullptr, TRUE, L"Local\\VexraTestInstanceA"));
+    ASSERT_TRUE(instance);
+    EXPECT_TRUE(handshake.HasNewRunBegun());
+    instance.Reset();
+    EXPECT_FALSE(handshake.HasNewRunBegun()) << "the mutex of an ended run is gone with it";
+}
+
+DWORD WINAPI WaitForRestoreThread(LPVOID context)
+{
+    static_cast<const CRestoreHandshake*>(context)->WaitForEarlierRestore(20000);
+    return 0;
+}
+
+TEST(RestoreHandshake, NewStart_WaitsUntilTheRestoringGuardIsDone)
+{
+    CRestoreHandshake guard(L"Local\\VexraTestInstanceB", L"Local\\VexraTestRestoringB");
+    CRestoreHandshake newRun(L"Local\\VexraTestInstanceB", L"Local\\VexraTestRestoringB");
+    ASSERT_TRUE(guard.BeginRestore());
+
+    CKernelHandle waiter(CreateThread(nullptr, 0, WaitForRestoreThread, &newRun, 0, nullptr));
+    ASSERT_TRUE(waiter);
+    EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(waiter.Get(), 300))
+        << "the new start went on while the guard restored";
+    guard.EndRestore();
+    EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(waiter.Get(), 10000));
+}
+
+TEST(RestoreHandshake, NoGuardRestoring_NewStartGoesOnAtOnce)
+{
+    CRestoreHandshake newRun(L"Local\\VexraTestInstanceC", L"Local\\VexraTestRestoringC");
+    CKernelHandle waiter(CreateThread(nullptr, 0, WaitForRestoreThread, &newRun, 0, nullptr));
+    ASSERT_TRUE(waiter);
+    EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(waiter.Get(), 10000));
 }
 }  // namespace

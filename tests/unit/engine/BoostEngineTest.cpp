@@ -2,6 +2,7 @@
 // watcher's two messages and the announcement.
 #include "FakeProcessSystem.h"
 
+#include "endofrun/EndOfRun.h"
 #include "engine/BoostEngine.h"
 #include "engine/FocusPids.h"
 #include "engine/ProcessIdentity.h"
@@ -52,7 +53,8 @@ protected:
 
     FakeProcessSystem system;
     FakeBoostView view;
-    CBoostEngine engine{system, view};
+    CEndOfRun endOfRun{system};
+    CBoostEngine engine{system, view, endOfRun};
     HWND windowA = NULL;
     HWND windowB = NULL;
 };

@@ -5,6 +5,7 @@
 #include "FakeProcessSystem.h"
 #include "WatcherProbe.h"
 
+#include "endofrun/EndOfRun.h"
 #include "engine/BoostEngine.h"
 #include "engine/Win32ProcessSystem.h"
 
@@ -20,7 +21,8 @@ TEST(BoostRoad, ProgramStartedThenInFront_BoostedAndAnnouncedOnce)
 
     CWin32ProcessSystem system;
     FakeBoostView view;
-    CBoostEngine engine(system, view);
+    CEndOfRun endOfRun(system);
+    CBoostEngine engine(system, view, endOfRun);
     engine.m_strUserName = userName;
 
     ReportWindow window;
@@ -57,7 +59,7 @@ TEST(BoostRoad, ProgramStartedThenInFront_BoostedAndAnnouncedOnce)
     EXPECT_EQ(static_cast<DWORD>(REALTIME_PRIORITY_CLASS), ReadPriorityClass(app.Pid()));
     EXPECT_EQ(0, engine.m_nStartedPidCount);
 
-    engine.RestoreAllPriorities();
+    endOfRun.RestoreAtOrderlyEnd();
     EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), ReadPriorityClass(app.Pid()));
     EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), ReadPriorityClass(GetCurrentProcessId()));
 }

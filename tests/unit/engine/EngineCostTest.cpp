@@ -3,6 +3,7 @@
 // knew, and forgets what has ended.
 #include "FakeProcessSystem.h"
 
+#include "endofrun/EndOfRun.h"
 #include "engine/BoostEngine.h"
 #include "engine/FocusPids.h"
 #include "engine/ProcessIdentity.h"
@@ -48,7 +49,8 @@ protected:
 
     FakeProcessSystem system;
     FakeBoostView view;
-    CBoostEngine engine{system, view};
+    CEndOfRun endOfRun{system};
+    CBoostEngine engine{system, view, endOfRun};
     HWND chromeWindow = NULL;
     HWND windowA = NULL;
     HWND windowB = NULL;

@@ -106,6 +106,8 @@ public:
 
     BOOL SetProcessPriority(DWORD pid, DWORD priorityClass) override
     {
+        if (beforePriorityChange)
+            beforePriorityChange(pid, priorityClass);
         auto found = processes.find(pid);
         if (found == processes.end() || !found->second.openable)
             return FALSE;
@@ -202,6 +204,8 @@ public:
     // Run inside the calls, before they answer: what happens in the system meanwhile.
     std::function<void()> onEnumerate;
     std::function<void(DWORD pid, DWORD priorityClass)> onPriorityChange;
+    // Run when a change has been asked for, before it lands.
+    std::function<void(DWORD pid, DWORD priorityClass)> beforePriorityChange;
 
 private:
     int nextWindow = 0x1000;

@@ -3,6 +3,7 @@
 #include "Boostee.h"
 #include "FakeProcessSystem.h"
 
+#include "endofrun/EndOfRun.h"
 #include "engine/BoostEngine.h"
 #include "engine/FocusPids.h"
 #include "engine/PriorityControl.h"
@@ -39,7 +40,8 @@ protected:
 
     std::wstring boostee;
     CWin32ProcessSystem system;
-    CPriorityControl control{system};
+    CEndOfRun endOfRun{system};
+    CPriorityControl control{system, endOfRun};
 };
 
 // A folder of its own under %TEMP% holding copies of boostee.exe under other names;
@@ -135,7 +137,7 @@ TEST_F(Win32ProcessSystemTest, ApplyPriorityToNamesakes_ChromeRaisesChromedriver
     }
 }
 
-TEST_F(Win32ProcessSystemTest, RestoreAllPriorities_HighAndRealtimeEndNormal)
+TEST_F(Win32ProcessSystemTest, RestoreAtOrderlyEnd_HighAndRealtimeEndNormal)
 {
     CBoostee high, boosted;
     ASSERT_TRUE(high.Start(boostee, L"high"));
@@ -144,7 +146,7 @@ TEST_F(Win32ProcessSystemTest, RestoreAllPriorities_HighAndRealtimeEndNormal)
     system.SetProcessPriority(boosted.Pid(), REALTIME_PRIORITY_CLASS);
     ASSERT_EQ(static_cast<DWORD>(HIGH_PRIORITY_CLASS), ReadPriorityClass(high.Pid()));
 
-    control.RestoreAllPriorities();
+    endOfRun.RestoreAtOrderlyEnd();
 
     EXPECT_EQ(NORMAL, ReadPriorityClass(high.Pid()));
     EXPECT_EQ(NORMAL, ReadPriorityClass(boosted.Pid()));
@@ -160,7 +162,8 @@ TEST_F(Win32ProcessSystemTest, ForegroundCycle_RealWindowInFront_BoostsItsProces
     ASSERT_TRUE(first.Start(firstPath, L"first"));
     ASSERT_TRUE(second.Start(secondPath, L"second"));
     FakeBoostView view;
-    CBoostEngine engine(system, view);
+    CEndOfRun endOfRun(system);
+    CBoostEngine engine(system, view, endOfRun);
     // A new window's own activation can arrive late and take the front back between our
     // SetForegroundWindow and the cycle: bring the window forward and run cycles until
     // one of them has seen it in front.
@@ -196,7 +199,7 @@ TEST_F(Win32ProcessSystemTest, ForegroundCycle_RealWindowInFront_BoostsItsProces
     // Processes may come and go in between; the count is the list's, not a constant.
     EXPECT_NEAR(static_cast<double>(bytes / sizeof(DWORD)),
                 std::stod(view.processCountTexts.back()), 3.0);
-    control.RestoreAllPriorities();
+    endOfRun.RestoreAtOrderlyEnd();
     const DWORD firstPid = first.Pid();
     const DWORD secondPid = second.Pid();
     first.End();

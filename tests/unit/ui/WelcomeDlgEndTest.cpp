@@ -1,12 +1,16 @@
 // How the main dialog ends: the end guard it starts and stands down, the reports and
 // cycles it refuses once any end has begun to return the processes to normal, and the
 // end of the session or a request to close.
-#include "engine/PriorityGate.h"
+#include "engine/Win32ProcessSystem.h"
 #include "res/resource.h"
 #include "WelcomeDlgTestAccess.h"
 #include "ui/VEXRAUIWelcomeDlg.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <thread>
 
 namespace
 {
@@ -14,33 +18,75 @@ namespace
 const DWORD kGuardPid = 0x7FFFFF00;
 const DWORD kOtherPid = 0x7FFFFF04;
 
-class FakeEndGuard : public IEndGuard
+// What the guard saw; it outlives the guard, which the dialog owns.
+struct GuardRecord
 {
-public:
-    bool Start() override
-    {
-        ++starts;
-        return canStart;
-    }
-    DWORD ProcessId() const override { return canStart ? kGuardPid : 0; }
-    void StandDown() override
-    {
-        ++standDowns;
-        restoredBeforeStandDown = HasPriorityRestoreBegun();
-    }
-
     bool canStart = true;
     int starts = 0;
     int standDowns = 0;
     bool restoredBeforeStandDown = false;
+    std::function<void()> onEnded;
 };
+
+class FakeEndGuard : public IEndGuard
+{
+public:
+    FakeEndGuard(GuardRecord& record, const CEndOfRun& endOfRun)
+        : m_record(record), m_endOfRun(endOfRun)
+    {
+    }
+    bool Start(std::function<void()> onEnded) override
+    {
+        ++m_record.starts;
+        m_record.onEnded = std::move(onEnded);
+        m_running = m_record.canStart;
+        return m_record.canStart;
+    }
+    DWORD ProcessId() const override { return m_running ? kGuardPid : 0; }
+    void StandDown() override
+    {
+        ++m_record.standDowns;
+        m_record.restoredBeforeStandDown = m_endOfRun.HasRestoreBegun();
+        m_running = false;
+    }
+
+private:
+    GuardRecord& m_record;
+    const CEndOfRun& m_endOfRun;
+    bool m_running = false;
+};
+
+void UseFakeGuard(CVEXRAUIWelcomeDlg& dlg, GuardRecord& record)
+{
+    dlg.UseEndGuard(std::make_unique<FakeEndGuard>(record, dlg.EndOfRun()));
+}
+
+// Lets the window thread handle what was posted to it, until `done` or a deadline.
+template <class Done>
+bool PumpUntil(Done done)
+{
+    const ULONGLONG deadline = GetTickCount64() + 10000;
+    while (!done())
+    {
+        if (GetTickCount64() > deadline)
+            return false;
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    return true;
+}
 
 class WelcomeDlgEndTest : public testing::Test
 {
 protected:
     void Open()
     {
-        m_dlg.SetEndGuard(&m_guard);
+        UseFakeGuard(m_dlg, m_guard);
         ASSERT_TRUE(m_dlg.Create(IDD_VEXRAUI_DIALOG, nullptr));
         m_hDlg = m_dlg.GetSafeHwnd();
         CWelcomeDlgTestAccess::Engine(m_dlg).m_bEngineStarted = TRUE;  // as after Start
@@ -54,7 +100,7 @@ protected:
 
     void ReportStart(DWORD pid) { SendMessageW(m_hDlg, WM_PROCESS_STARTED, pid, 1); }
 
-    FakeEndGuard m_guard;
+    GuardRecord m_guard;
     CVEXRAUIWelcomeDlg m_dlg;
     HWND m_hDlg = nullptr;
 };
@@ -68,7 +114,7 @@ TEST_F(WelcomeDlgEndTest, EndGuard_StartedWhenTheWindowOpensAndStoodDownAfterThe
 {
     ASSERT_NO_FATAL_FAILURE(Open());
     EXPECT_EQ(1, m_guard.starts);
-    EXPECT_EQ(kGuardPid, GetEndGuardProcessId()) << "the engine does not know the guard";
+    EXPECT_EQ(kGuardPid, m_dlg.EndOfRun().GuardProcessId()) << "the engine does not know the guard";
     EXPECT_EQ(0, m_guard.standDowns);
 
     m_dlg.DestroyWindow();
@@ -92,7 +138,7 @@ TEST_F(WelcomeDlgEndTest, EndGuardThatCannotStart_TheProgramRunsOnWithoutOne)
 {
     m_guard.canStart = false;
     ASSERT_NO_FATAL_FAILURE(Open());
-    EXPECT_EQ(0u, GetEndGuardProcessId());
+    EXPECT_EQ(0u, m_dlg.EndOfRun().GuardProcessId());
     EXPECT_TRUE(IsWindowVisible(m_hDlg));
     ReportStart(kOtherPid);
     EXPECT_EQ(1, CWelcomeDlgTestAccess::Engine(m_dlg).m_nStartedPidCount);
@@ -100,16 +146,16 @@ TEST_F(WelcomeDlgEndTest, EndGuardThatCannotStart_TheProgramRunsOnWithoutOne)
 
 TEST_F(WelcomeDlgEndTest, DialogObjectEndingWithItsWindowOpen_StillEndsInOrder)
 {
-    FakeEndGuard guard;
+    GuardRecord guard;
     HWND hDlg = nullptr;
     {
         CVEXRAUIWelcomeDlg dlg;
-        dlg.SetEndGuard(&guard);
+        UseFakeGuard(dlg, guard);
         ASSERT_TRUE(dlg.Create(IDD_VEXRAUI_DIALOG, nullptr));
         hDlg = dlg.GetSafeHwnd();
     }
     EXPECT_FALSE(IsWindow(hDlg));
-    EXPECT_TRUE(HasPriorityRestoreBegun()) << "the processes were not returned to normal";
+    EXPECT_TRUE(guard.restoredBeforeStandDown) << "the processes were not returned to normal";
     EXPECT_EQ(1, guard.standDowns);
     EXPECT_TRUE(guard.restoredBeforeStandDown);
 }
@@ -122,9 +168,10 @@ TEST_F(WelcomeDlgEndTest, RestoreBegunOnAnotherThread_LaterReportsAndCyclesChang
 {
     ASSERT_NO_FATAL_FAILURE(Open());
     SetWindowTextW(GetDlgItem(m_hDlg, IDC_ENGINE_PROCESS_COUNT), L"unchanged");
-    // What a crash restore on the watcher's or an animation's thread does first, and
-    // then its restore.
-    MarkPriorityRestoreBegun();
+    // A crash restore on the watcher's or an animation's thread.
+    CWin32ProcessSystem system;
+    DWORD pids[PROCESS_ID_BUFFER_LENGTH / sizeof(DWORD)] = {};
+    m_dlg.EndOfRun().RestoreEveryProcess(system, pids, sizeof(pids));
     SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);
 
     ReportStart(kOtherPid);
@@ -148,21 +195,37 @@ TEST_F(WelcomeDlgEndTest, EndSessionAskingToClose_RestoresRemovesTheIconAndEnds)
     // What the Restart Manager sends when an installer needs the program gone.
     SendMessageW(m_hDlg, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
 
-    EXPECT_TRUE(HasPriorityRestoreBegun());
+    EXPECT_TRUE(m_dlg.EndOfRun().HasRestoreBegun());
     EXPECT_FALSE(CWelcomeDlgTestAccess::IsTrayIconAdded(m_dlg));
     EXPECT_EQ(1, m_guard.standDowns);
     // A modeless dialog that ends is hidden; the modal loop of the program ends with it.
     EXPECT_FALSE(IsWindowVisible(m_hDlg)) << "the dialog did not end";
 }
 
-TEST_F(WelcomeDlgEndTest, EndSessionCancelled_TheProgramRunsOn)
+TEST_F(WelcomeDlgEndTest, EndSessionCalledOff_TheProgramRunsOn)
 {
     ASSERT_NO_FATAL_FAILURE(Open());
     SendMessageW(m_hDlg, WM_ENDSESSION, FALSE, 0);
+    // A close the Restart Manager asked for and then called off.
+    SendMessageW(m_hDlg, WM_ENDSESSION, FALSE, ENDSESSION_CLOSEAPP);
 
-    EXPECT_FALSE(HasPriorityRestoreBegun());
+    EXPECT_FALSE(m_dlg.EndOfRun().HasRestoreBegun());
     EXPECT_EQ(0, m_guard.standDowns);
     EXPECT_TRUE(IsWindowVisible(m_hDlg));
     ReportStart(kOtherPid);
     EXPECT_EQ(1, CWelcomeDlgTestAccess::Engine(m_dlg).m_nStartedPidCount);
+}
+
+TEST_F(WelcomeDlgEndTest, GuardEndsByItself_TheWindowThreadStartsANewOne)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    ASSERT_EQ(1, m_guard.starts);
+
+    // As the thread pool's notice does: from another thread, then the window thread.
+    std::thread notice(m_guard.onEnded);
+    notice.join();
+    EXPECT_EQ(0u, m_dlg.EndOfRun().GuardProcessId()) << "the old guard's id stays excluded";
+
+    EXPECT_TRUE(PumpUntil([&] { return m_guard.starts == 2; }));
+    EXPECT_EQ(kGuardPid, m_dlg.EndOfRun().GuardProcessId());
 }
