@@ -187,6 +187,58 @@ TEST_F(BoostEngineTest, Cycle_EnteredWhileRunning_InnerCycleDoesNothing)
 
 // ---- Message 1131: a process started ----
 
+// ---- Only the process that was boosted is lowered ----
+
+TEST_F(BoostEngineTest, BoostedIdGivenToAnotherProcess_NeitherItNorItsNamesakesAreLowered)
+{
+    const DWORD SVCHOST_1 = 400;
+    const DWORD SVCHOST_2 = 404;
+    system.AddProcess(SVCHOST_1, L"\\Device\\HarddiskVolume1\\Windows\\System32\\svchost.exe");
+    system.AddProcess(SVCHOST_2, L"\\Device\\HarddiskVolume1\\Windows\\System32\\svchost.exe");
+    BringToFront(windowA);
+    ASSERT_EQ(APP_A, engine.m_dwBoostedPid);
+
+    // The boosted application ends; before anything else comes to the front, Windows
+    // gives its id to one more svchost.exe.
+    system.AddProcess(APP_A, L"\\Device\\HarddiskVolume1\\Windows\\System32\\svchost.exe");
+    system.changes.clear();
+    BringToFront(windowB);
+
+    EXPECT_EQ(REALTIME, system.ClassOf(APP_B));
+    for (DWORD svchost : {APP_A, SVCHOST_1, SVCHOST_2})
+        EXPECT_EQ(0, system.ChangesOf(svchost)) << "process " << svchost << " was changed";
+}
+
+TEST_F(BoostEngineTest, StartedProcessBoostedThenItsIdReused_TheNextStartDoesNotLowerTheNewOwner)
+{
+    engine.m_bEngineStarted = TRUE;
+    StartApp(500, L"\\Device\\HarddiskVolume2\\Apps\\first.exe");
+    ASSERT_EQ(500u, engine.m_dwBoostedPid);
+    system.AddProcess(500, L"\\Device\\HarddiskVolume1\\Windows\\System32\\svchost.exe");
+
+    system.changes.clear();
+    StartApp(504, L"\\Device\\HarddiskVolume2\\Apps\\second.exe");
+
+    EXPECT_EQ(0, system.ChangesOf(500));
+    EXPECT_EQ(REALTIME, system.ClassOf(504));
+}
+
+TEST_F(BoostEngineTest, NamesakeWhoseIdNowNamesAnotherProcess_IsNotLoweredWithTheBoostedOne)
+{
+    const DWORD APP_A_2 = 320;
+    system.AddProcess(APP_A_2, L"\\Device\\HarddiskVolume3\\Other\\appa.exe");
+    BringToFront(windowA);
+    ASSERT_EQ(REALTIME, system.ClassOf(APP_A_2)) << "a namesake rises with the boosted one";
+
+    // The namesake ends and its id goes to another program before the next change.
+    system.AddProcess(APP_A_2, L"\\Device\\HarddiskVolume2\\Apps\\stranger.exe");
+    system.changes.clear();
+    BringToFront(windowB);
+
+    EXPECT_EQ(BELOW, system.ClassOf(APP_A)) << "the boosted one itself is lowered as before";
+    EXPECT_EQ(0, system.ChangesOf(APP_A_2));
+}
+
 TEST_F(BoostEngineTest, ProcessStarted_BeforeStart_IsIgnored)
 {
     EXPECT_EQ(1, engine.OnProcessStarted(APP_A, 1));
