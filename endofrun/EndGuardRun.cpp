@@ -7,27 +7,11 @@
 
 namespace
 {
-// What the guard's restore may change: anything but the guard itself, until a new run
-// of the program has begun; from then on that run decides.
-class CGuardRestoreGate : public IPriorityGate
-{
-public:
-    explicit CGuardRestoreGate(const CRestoreHandshake& handshake) : m_handshake(handshake) {}
-
-    bool IsPriorityChangeAllowed(DWORD pid, DWORD /*priorityClass*/) const override
-    {
-        return pid != ::GetCurrentProcessId() && !m_handshake.HasNewRunBegun();
-    }
-
-private:
-    const CRestoreHandshake& m_handshake;
-};
-
 void RestoreAfterTheProgram(CRestoreHandshake& handshake)
 {
     if (!handshake.BeginRestore())
         return;
-    CGuardRestoreGate gate(handshake);
+    CGuardRestoreGate gate(handshake, ::GetCurrentProcessId());
     CWin32ProcessSystem system;
     DWORD pids[PROCESS_ID_BUFFER_LENGTH / sizeof(DWORD)] = {};
     RestoreEveryProcess(system, gate, pids, sizeof(pids));

@@ -40,3 +40,8 @@ void CRestoreHandshake::WaitForEarlierRestore(DWORD waitMs) const
     if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED)
         ::ReleaseMutex(restoring.Get());
 }
+
+bool CGuardRestoreGate::IsPriorityChangeAllowed(DWORD pid, DWORD /*priorityClass*/) const
+{
+    return pid != m_dwGuardPid && !m_handshake.HasNewRunBegun();
+}

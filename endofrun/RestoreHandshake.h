@@ -4,6 +4,7 @@
 // new program, its guard or its first pass's demotions back to normal.
 #pragma once
 
+#include "engine/PriorityGate.h"
 #include "framework/Afx.h"
 #include "framework/Handle.h"
 
@@ -30,4 +31,21 @@ private:
     CString m_strInstanceMutexName;
     CString m_strRestoringMutexName;
     CKernelHandle m_restoring;
+};
+
+// What a guard's restore may change: anything but the guard itself, until a new run of
+// the program has begun; from then on that run decides.
+class CGuardRestoreGate : public IPriorityGate
+{
+public:
+    CGuardRestoreGate(const CRestoreHandshake& handshake, DWORD guardPid)
+        : m_handshake(handshake), m_dwGuardPid(guardPid)
+    {
+    }
+
+    bool IsPriorityChangeAllowed(DWORD pid, DWORD priorityClass) const override;
+
+private:
+    const CRestoreHandshake& m_handshake;
+    DWORD m_dwGuardPid;
 };

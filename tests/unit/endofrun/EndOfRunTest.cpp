@@ -5,6 +5,8 @@
 
 #include "endofrun/EndOfRun.h"
 #include "endofrun/PriorityRestore.h"
+#include "endofrun/RestoreHandshake.h"
+#include "framework/Handle.h"
 #include "engine/BoostEngine.h"
 #include "engine/FocusPids.h"
 #include "engine/PriorityControl.h"
@@ -312,6 +314,46 @@ TEST_F(EndOfRunTest, GuardThatCannotStart_LeavesNoIdAndTheProgramRunsOn)
     system.foreground = system.AddWindow(APP);
     engine.RunForegroundCycle();
     EXPECT_EQ(REALTIME, system.ClassOf(APP));
+}
+
+// ---- A guard's restore and a new run ----
+
+TEST_F(EndOfRunTest, GuardRestore_StopsTheMomentANewRunHoldsTheInstanceMutex)
+{
+    const wchar_t kInstance[] = L"Local\\VexraTestInstanceRestore";
+    CRestoreHandshake handshake(kInstance, L"Local\\VexraTestRestoringRestore");
+    for (auto& entry : system.processes)
+        entry.second.priorityClass = BELOW;
+    // The new run starts while the guard restores the first process it reaches, and
+    // lowers what it finds (its watcher's first pass) once the guard is done.
+    CKernelHandle newRun;
+    system.onPriorityChange = [&](DWORD, DWORD) {
+        if (!newRun)
+            newRun.Reset(CreateMutexW(nullptr, TRUE, kInstance));
+    };
+
+    CGuardRestoreGate gate(handshake, GUARD);
+    DWORD pids[PROCESS_ID_BUFFER_LENGTH / sizeof(DWORD)] = {};
+    RestoreEveryProcess(system, gate, pids, sizeof(pids));
+
+    ASSERT_TRUE(newRun);
+    EXPECT_EQ(1u, system.changes.size()) << "the guard went on after the new run began";
+    EXPECT_EQ(0, system.ChangesOf(GUARD));
+}
+
+TEST_F(EndOfRunTest, GuardRestore_WithoutANewRun_RestoresEverythingButTheGuard)
+{
+    CRestoreHandshake handshake(L"Local\\VexraTestInstanceNone", L"Local\\VexraTestRestoringNone");
+    for (auto& entry : system.processes)
+        entry.second.priorityClass = BELOW;
+
+    CGuardRestoreGate gate(handshake, GUARD);
+    DWORD pids[PROCESS_ID_BUFFER_LENGTH / sizeof(DWORD)] = {};
+    RestoreEveryProcess(system, gate, pids, sizeof(pids));
+
+    for (const auto& entry : system.processes)
+        EXPECT_EQ(entry.first == GUARD ? BELOW : NORMAL, entry.second.priorityClass)
+            << "process " << entry.first;
 }
 
 // ---- The restore ----
