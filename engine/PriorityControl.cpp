@@ -84,8 +84,11 @@ int CPriorityControl::DemoteWithNamesakes(const PROCESS_KEY& boosted, const PROC
     {
         if (candidate == boosted.pid)
             continue;
-        if (const PROCESS_RECORD* record = m_table.Find(candidate))
-            SetNamesakePriorityMode(*record, target.stem, PRIORITY_DEMOTE, NewerProcess::LeaveAlone);
+        if (const PROCESS_RECORD* listed = m_table.Find(candidate))
+        {
+            PROCESS_RECORD record = *listed;
+            DecideAndSetPriorityMode(record, PRIORITY_DEMOTE, NewerProcess::LeaveAlone, &target.stem);
+        }
     }
     return 0;
 }
@@ -127,14 +130,12 @@ int CPriorityControl::ApplyPriorityToNamesakes(DWORD pid, int mode, const PROCES
 
     // A listed target is its own namesake. Changing it first tells whether its id still
     // names the process the table learnt; if not, the namesakes are those of its new stem.
-    if (listed != nullptr &&
-        SetPriorityModeIfSame(pid, target.creationTime, mode) == PriorityChange::OtherProcess)
+    if (listed != nullptr)
     {
-        if (!m_table.Relearn(pid, target))
+        if (!DecideAndSetPriorityMode(target, mode, NewerProcess::LearnAgain, nullptr))
             return 1;
         if (target.stem.empty())
             return 0;
-        SetProcessPriorityMode(pid, mode);
     }
 
     // A copy: a namesake found to be another process changes the table under the loop.
@@ -144,9 +145,10 @@ int CPriorityControl::ApplyPriorityToNamesakes(DWORD pid, int mode, const PROCES
         bool isNamesake = true;
         if (candidate != pid)
         {
-            const PROCESS_RECORD* record = m_table.Find(candidate);
-            isNamesake = record != nullptr &&
-                         SetNamesakePriorityMode(*record, target.stem, mode, NewerProcess::LearnAgain);
+            const PROCESS_RECORD* listed = m_table.Find(candidate);
+            PROCESS_RECORD record = listed != nullptr ? *listed : PROCESS_RECORD();
+            isNamesake = listed != nullptr &&
+                         DecideAndSetPriorityMode(record, mode, NewerProcess::LearnAgain, &target.stem);
         }
         if (isNamesake && boosting)
             AppendFocusPid(candidate);
@@ -154,18 +156,19 @@ int CPriorityControl::ApplyPriorityToNamesakes(DWORD pid, int mode, const PROCES
     return 0;
 }
 
-bool CPriorityControl::SetNamesakePriorityMode(const PROCESS_RECORD& record,
-                                               const std::u16string& targetStem, int mode,
-                                               NewerProcess rule)
+bool CPriorityControl::DecideAndSetPriorityMode(PROCESS_RECORD& record, int mode,
+                                                NewerProcess rule,
+                                                const std::u16string* namesakeOf)
 {
     const DWORD pid = record.pid;
     if (SetPriorityModeIfSame(pid, record.creationTime, mode) != PriorityChange::OtherProcess)
         return true;
-    if (rule == NewerProcess::LeaveAlone)
+    if (rule == NewerProcess::LeaveAlone || !m_table.Relearn(pid, record))
         return false;
-    PROCESS_RECORD fresh;
-    if (!m_table.Relearn(pid, fresh) || !IsNamesakeStem(fresh.stem, targetStem))
+    if (namesakeOf != nullptr && !IsNamesakeStem(record.stem, *namesakeOf))
         return false;
-    SetProcessPriorityMode(pid, mode);
+    // A process with no name yet matches nothing, not even as the target.
+    if (!record.stem.empty())
+        SetPriorityModeIfSame(pid, record.creationTime, mode);
     return true;
 }

@@ -70,11 +70,13 @@ private:
     // After a change went through: true when the gate now refuses it (a restore began on
     // another thread meanwhile), with the process set back to normal.
     bool UndoneByTheGate(DWORD pid, ULONGLONG creationTime, DWORD priorityClass);
-    // Changes a namesake known by its record; an id that names a newer process is dealt
-    // with by the rule. Whether it is (still) a namesake, so the caller can add it to the
-    // focus list.
-    bool SetNamesakePriorityMode(const PROCESS_RECORD& record, const std::u16string& targetStem,
-                                 int mode, NewerProcess rule);
+    // The one way a process known by its record is changed: set while its id still names
+    // that process. When the id names a newer process, the rule decides: leave it alone,
+    // or learn it afresh (into `record`) and set it when it is a namesake of *namesakeOf
+    // (any process, for the target itself: nullptr). Whether the process, as `record`
+    // now tells, is the one meant, so the caller can add it to the focus list.
+    bool DecideAndSetPriorityMode(PROCESS_RECORD& record, int mode, NewerProcess rule,
+                                  const std::u16string* namesakeOf);
 
     IProcessSystem& m_system;
     const IPriorityGate& m_gate;
