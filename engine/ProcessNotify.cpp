@@ -1,7 +1,5 @@
 #include "engine/ProcessNotify.h"
 
-#include <psapi.h>
-
 #include <algorithm>
 #include <iterator>
 #include <vector>
@@ -9,18 +7,6 @@
 namespace
 {
 typedef std::vector<DWORD> PidList;
-
-// The running processes in the order the system gives them; FALSE when the list cannot
-// be read. The vector's memory is reused from pass to pass.
-BOOL ReadPids(PidList& pids)
-{
-    pids.assign(WATCHED_PID_CAPACITY, 0);
-    DWORD bytesReturned = 0;
-    if (!EnumProcesses(pids.data(), WATCHED_PID_CAPACITY * sizeof(DWORD), &bytesReturned))
-        return FALSE;
-    pids.resize(std::min<DWORD>(bytesReturned / sizeof(DWORD), WATCHED_PID_CAPACITY));
-    return TRUE;
-}
 
 // The ids of `from` that are not in `without`; both sorted.
 void SortedDifference(const PidList& from, const PidList& without, PidList& difference)
@@ -31,8 +17,9 @@ void SortedDifference(const PidList& from, const PidList& without, PidList& diff
 }
 }
 
-CProcessNotify::CProcessNotify()
-    : m_hNotifyWnd(NULL),
+CProcessNotify::CProcessNotify(IProcessSystem& system)
+    : m_system(system),
+      m_hNotifyWnd(NULL),
       m_dwInterval(0),
       m_bReportExisting(FALSE),
       m_bFirstPassDone(FALSE),
@@ -122,6 +109,18 @@ BOOL CProcessNotify::StopWorker()
     WaitForSingleObject(m_hThread.Get(), INFINITE);
     m_hThread.Reset();
     m_hStopEvent.Reset();
+    return TRUE;
+}
+
+// The running processes in the order the system gives them; FALSE when the list cannot
+// be read. The vector's memory is reused from pass to pass.
+BOOL CProcessNotify::ReadPids(PidList& pids)
+{
+    pids.assign(WATCHED_PID_CAPACITY, 0);
+    DWORD bytesReturned = 0;
+    if (!m_system.EnumProcessIds(pids.data(), WATCHED_PID_CAPACITY * sizeof(DWORD), &bytesReturned))
+        return FALSE;
+    pids.resize(std::min<DWORD>(bytesReturned / sizeof(DWORD), WATCHED_PID_CAPACITY));
     return TRUE;
 }
 

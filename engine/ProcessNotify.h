@@ -2,6 +2,7 @@
 // with synchronous messages, about every process that comes into it.
 #pragma once
 
+#include "engine/ProcessSystem.h"
 #include "framework/Handle.h"
 
 #include <windows.h>
@@ -20,7 +21,8 @@ const DWORD WATCHED_PID_CAPACITY = 2048;
 class CProcessNotify
 {
 public:
-    CProcessNotify();
+    // The worker reads the process list through `system`, which must outlive the watcher.
+    explicit CProcessNotify(IProcessSystem& system);
     // Stops a running worker. A class that overrides OnProcessChange must call Stop in
     // its own destructor, before its part of the object is gone.
     virtual ~CProcessNotify();
@@ -60,6 +62,7 @@ public:
     static DWORD WINAPI WatchThreadProc(LPVOID parameter);
 
 protected:
+    IProcessSystem& m_system;
     HWND m_hNotifyWnd;
     CKernelHandle m_hThread;
     CKernelHandle m_hStopEvent;
@@ -78,6 +81,7 @@ private:
     CProcessNotify& operator=(const CProcessNotify&) = delete;
 
     BOOL StopWorker();
+    BOOL ReadPids(std::vector<DWORD>& pids);
     DWORD RunWatchLoop();
     DWORD WaitBetweenPasses();
     void PublishList(const std::vector<DWORD>* pids);

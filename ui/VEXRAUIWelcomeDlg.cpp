@@ -3,6 +3,7 @@
 #include "controls/SkinRepaint.h"
 #include "engine/PriorityGate.h"
 #include "engine/VEXRAUIDlg.h"
+#include "engine/WatchPace.h"
 #include "monitor/PerformanceTexts.h"
 #include "monitor/SystemInformation.h"
 #include "monitor/Version.h"
@@ -31,14 +32,6 @@ const wchar_t kBackgroundLine2[] = L"VEXRA icon in system tray to restore";
 constexpr UINT kTrayIconId = 128;
 constexpr UINT kGaugesPeriodMs = 1000;
 constexpr UINT kForegroundPeriodMs = 50;
-// The watcher looks every millisecond once the engine runs. Before Start its reports
-// change nothing after the first pass, so it looks only this often: a list reading every
-// millisecond would cost a machine with hundreds of processes a whole core for nothing
-// (under Wine one reading of 300 processes takes some 30 ms).
-constexpr DWORD kWatchIntervalMs = 1;
-constexpr DWORD kIdleWatchIntervalMs = 2000;
-// How long Start waits for the watcher to report what started before it.
-constexpr DWORD kWatchCatchUpMs = 2000;
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CVEXRAUIWelcomeDlg, CBitmapDialog)
@@ -70,7 +63,8 @@ CVEXRAUIWelcomeDlg::CVEXRAUIWelcomeDlg(CWnd* pParent)
       m_bTrayIconAdded(false),
       m_bProcessesRestored(false),
       m_pEndGuard(nullptr),
-      m_engine(m_processSystem, m_boostView)
+      m_engine(m_processSystem, m_boostView),
+      m_processNotify(m_processSystem)
 {
 }
 
@@ -124,8 +118,7 @@ BOOL CVEXRAUIWelcomeDlg::OnInitDialog()
     m_boostView.SetPopupHandler([this](const CString& strLine1, const CString& strLine2) {
         ShowNotifyPopup(this, strLine1, strLine2);
     });
-    m_processNotify.Start(kWatchIntervalMs, TRUE, m_hWnd);
-    m_processNotify.SetPollInterval(kIdleWatchIntervalMs);
+    StartIdleWatch(m_processNotify, m_hWnd);
 
     PlaceWindow();
     SetWindowText(kWindowTitle);
@@ -424,10 +417,7 @@ void CVEXRAUIWelcomeDlg::OnContact()
 
 void CVEXRAUIWelcomeDlg::OnStart()
 {
-    // Programs started before Start, which the slower watch before Start has not reported
-    // yet, are reported (and left alone) before the engine takes notice of reports.
-    m_processNotify.SetPollInterval(kWatchIntervalMs);
-    m_processNotify.WaitForFreshPass(kWatchCatchUpMs);
+    SpeedUpWatch(m_processNotify);
 
     // From now on started processes are boosted at once and the cycle runs; nothing
     // stops the engine again until the program ends.

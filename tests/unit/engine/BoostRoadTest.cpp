@@ -28,7 +28,7 @@ TEST(BoostRoad, ProgramStartedThenInFront_BoostedAndAnnouncedOnce)
         return message == WM_PROCESS_STARTED ? engine.OnProcessStarted(wParam, lParam)
                                              : engine.OnProcessPresent(wParam, lParam);
     };
-    CObservableNotify watcher;
+    CObservableNotify watcher(system);
     ASSERT_TRUE(watcher.Start(1, TRUE, window.Handle()));
     ASSERT_TRUE(window.PumpUntil([&] { return watcher.FirstPassDone(); }));
     engine.m_bEngineStarted = TRUE;

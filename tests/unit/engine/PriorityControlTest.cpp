@@ -150,7 +150,7 @@ TEST_F(PriorityControlTest, RestoreAllPriorities_ParentBelowNormalGivesBirthDuri
     EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), system.ClassOf(CHILD));
     EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), system.ClassOf(PARENT));
     // One pass that left the child behind, one that set it, one that found nothing.
-    EXPECT_EQ(3, system.enumerations);
+    EXPECT_EQ(3, system.enumerations.load());
 }
 
 TEST_F(PriorityControlTest, RestoreAllPriorities_NothingLeftToSet_EndsAfterOnePass)
@@ -164,7 +164,7 @@ TEST_F(PriorityControlTest, RestoreAllPriorities_NothingLeftToSet_EndsAfterOnePa
     EXPECT_EQ(0, system.ChangesOf(NOTEPAD)) << "a process already normal is left as it is";
 
     control.RestoreAllPriorities();
-    EXPECT_EQ(afterFirst + 1, system.enumerations);
+    EXPECT_EQ(afterFirst + 1, system.enumerations.load());
 }
 
 TEST_F(PriorityControlTest, RestoreAllPriorities_ParentGivingBirthWithoutEnd_StopsAfterTheLimit)
@@ -183,7 +183,7 @@ TEST_F(PriorityControlTest, RestoreAllPriorities_ParentGivingBirthWithoutEnd_Sto
 
     control.RestoreAllPriorities();
 
-    EXPECT_EQ(RESTORE_PASS_LIMIT, system.enumerations);
+    EXPECT_EQ(RESTORE_PASS_LIMIT, system.enumerations.load());
 }
 
 TEST_F(PriorityControlTest, RestoreAllPriorities_ListUnreadable_ChangesNothing)
@@ -192,5 +192,5 @@ TEST_F(PriorityControlTest, RestoreAllPriorities_ListUnreadable_ChangesNothing)
     system.failEnumeration = true;
     control.RestoreAllPriorities();
     EXPECT_TRUE(system.changes.empty());
-    EXPECT_EQ(1, system.enumerations);
+    EXPECT_EQ(1, system.enumerations.load());
 }

@@ -27,6 +27,7 @@ DWORD WINAPI StopOnOtherThread(LPVOID watcher)
 class RecordingNotify : public CObservableNotify
 {
 public:
+    using CObservableNotify::CObservableNotify;
     ~RecordingNotify() override { Stop(); }
 
     BOOL OnProcessChange(DWORD pid, BOOL started) override
@@ -54,6 +55,7 @@ private:
 class RefusingNotify : public CProcessNotify
 {
 public:
+    using CProcessNotify::CProcessNotify;
     ~RefusingNotify() override { Stop(); }
     BOOL OnProcessChange(DWORD, BOOL) override
     {
@@ -70,7 +72,7 @@ TEST_F(ProcessNotifyTest, ReportExisting_EachRunningProcessOnceAscending_ThenSta
     CBoostee before;
     ASSERT_TRUE(before.Start(boostee, L"watched-before")) << "boostee.exe did not start";
 
-    RecordingNotify watcher;
+    RecordingNotify watcher(realSystem);
     ASSERT_TRUE(watcher.Start(1, TRUE, report.Handle()));
     // A process created while the first pass runs belongs to it.
     ASSERT_TRUE(report.PumpUntil([&] { return watcher.FirstPassDone(); }));
@@ -101,7 +103,7 @@ TEST_F(ProcessNotifyTest, NoReportExisting_ReportsOnlyLaterStarts)
     CBoostee before;
     ASSERT_TRUE(before.Start(boostee, L"unreported"));
 
-    RecordingNotify watcher;
+    RecordingNotify watcher(realSystem);
     ASSERT_TRUE(watcher.Start(1, FALSE, report.Handle()));
     ASSERT_TRUE(report.PumpUntil([&] { return watcher.FirstPassDone(); }));
     CBoostee after;
@@ -117,7 +119,7 @@ TEST_F(ProcessNotifyTest, NoReportExisting_ReportsOnlyLaterStarts)
 
 TEST_F(ProcessNotifyTest, EndedProcess_PassedAsNotStartedAndNotSent)
 {
-    RecordingNotify watcher;
+    RecordingNotify watcher(realSystem);
     CBoostee app;
     ASSERT_TRUE(app.Start(boostee, L"ends-soon"));
     ASSERT_TRUE(watcher.Start(1, TRUE, report.Handle()));
@@ -135,7 +137,7 @@ TEST_F(ProcessNotifyTest, EndedProcess_PassedAsNotStartedAndNotSent)
 
 TEST_F(ProcessNotifyTest, Restart_AfterStop_BeginsWithANewFirstPass)
 {
-    CProcessNotify watcher;
+    CProcessNotify watcher(realSystem);
     ASSERT_TRUE(watcher.Start(1, TRUE, report.Handle()));
     const DWORD self = GetCurrentProcessId();
     ASSERT_TRUE(report.PumpUntil([&] { return report.Has(WM_PROCESS_PRESENT, self); }));
@@ -158,14 +160,15 @@ TEST_F(ProcessNotifyTest, Restart_AfterStop_BeginsWithANewFirstPass)
 
 TEST(ProcessNotify, StopNeverStarted_FailsWithInvalidParameter)
 {
-    CProcessNotify watcher;
+    CWin32ProcessSystem system;
+    CProcessNotify watcher(system);
     SetLastError(0);
     EXPECT_FALSE(watcher.Stop());
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
 
     SetLastError(0);
     {
-        CProcessNotify neverStarted;
+        CProcessNotify neverStarted(system);
     }
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
 }
@@ -173,7 +176,8 @@ TEST(ProcessNotify, StopNeverStarted_FailsWithInvalidParameter)
 TEST(ProcessNotify, StopWhileWaiting_ReturnsWithoutWaitingOutTheInterval)
 {
     // Before the first pass.
-    CProcessNotify watcher;
+    CWin32ProcessSystem system;
+    CProcessNotify watcher(system);
     ASSERT_TRUE(watcher.Start(10000, TRUE, NULL));
     EXPECT_TRUE(watcher.Start(1, FALSE, NULL)) << "a second Start must leave it running";
     ULONGLONG before = GetTickCount64();
@@ -185,7 +189,7 @@ TEST(ProcessNotify, StopWhileWaiting_ReturnsWithoutWaitingOutTheInterval)
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
 
     // Between two passes (sends to no window fail at once).
-    CObservableNotify polling;
+    CObservableNotify polling(system);
     ASSERT_TRUE(polling.Start(1500, TRUE, NULL));
     ASSERT_TRUE(PollUntil([&] { return polling.FirstPassDone(); }));
     before = GetTickCount64();
@@ -195,7 +199,8 @@ TEST(ProcessNotify, StopWhileWaiting_ReturnsWithoutWaitingOutTheInterval)
 
 TEST(ProcessNotify, ReportRefused_WorkerEndsWithCancelled)
 {
-    RefusingNotify watcher;
+    CWin32ProcessSystem system;
+    RefusingNotify watcher(system);
     ASSERT_TRUE(watcher.Start(1, TRUE, NULL));
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(watcher.Thread(), 20000));
     DWORD exitCode = 0;
