@@ -105,14 +105,11 @@ BOOL CVEXRAUIWelcomeDlg::OnInitDialog()
     CreateLogonTask();
     StartEndGuard();
 
-    // Before the first boost the program's own process counts as the boosted one.
-    m_engine.m_dwBoostedPid = ::GetCurrentProcessId();
-
     wchar_t szUser[kUserNameLength] = {};
     DWORD nLength = kUserNameLength;
     if (::GetUserNameW(szUser, &nLength))
         m_strUserName = szUser;
-    m_engine.m_strUserName = m_strUserName;
+    m_engine.SetUserName(m_strUserName);
 
     m_boostView.SetDialogWindow(m_hWnd);
     m_boostView.SetPopupHandler([this](const CString& strLine1, const CString& strLine2) {
@@ -421,7 +418,7 @@ void CVEXRAUIWelcomeDlg::OnStart()
 
     // From now on started processes are boosted at once and the cycle runs; nothing
     // stops the engine again until the program ends.
-    m_engine.m_bEngineStarted = TRUE;
+    m_engine.Start();
     RefreshSystemInformation();
     UpdatePerformanceTexts();
     ShowPage(PAGE_ENGINE);
@@ -462,14 +459,14 @@ LRESULT CVEXRAUIWelcomeDlg::OnProcessStarted(WPARAM wParam, LPARAM lParam)
 {
     if (IsEndUnderWay() || IsEndGuardProcess(wParam))
         return 0;
-    return m_engine.OnProcessStarted(wParam, lParam);
+    return m_engine.OnProcessStarted(static_cast<DWORD>(wParam));
 }
 
 LRESULT CVEXRAUIWelcomeDlg::OnProcessPresent(WPARAM wParam, LPARAM lParam)
 {
     if (IsEndUnderWay() || IsEndGuardProcess(wParam))
         return 0;
-    return m_engine.OnProcessPresent(wParam, lParam);
+    return m_engine.OnProcessPresent(static_cast<DWORD>(wParam));
 }
 
 void CVEXRAUIWelcomeDlg::OnTimer(UINT_PTR nIDEvent)

@@ -92,7 +92,7 @@ int wmain(int argc, wchar_t** argv)
     ChosenFrontSystem system;
     SilentView view;
     CBoostEngine engine(system, view);
-    engine.m_bEngineStarted = TRUE;
+    engine.Start();
 
     // The first cycles learn what runs; the figures are for the cycles after them.
     system.SetFront(alphaWindow);

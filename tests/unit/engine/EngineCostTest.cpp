@@ -1,6 +1,7 @@
 // What a cycle opens and keeps, against a made-up system whose opens are counted: the
 // engine learns a process's name once, tells a new process on an old id from the one it
 // knew, and forgets what has ended.
+#include "BoostEngineTestAccess.h"
 #include "FakeProcessSystem.h"
 
 #include "engine/BoostEngine.h"
@@ -37,7 +38,7 @@ protected:
         chromeWindow = system.AddWindow(CHROME);
         windowA = system.AddWindow(APP_A);
         windowB = system.AddWindow(APP_B);
-        engine.m_bEngineStarted = TRUE;
+        engine.Start();
     }
 
     void BringToFront(HWND hWnd)
@@ -149,7 +150,7 @@ TEST_F(EngineCostTest, IdReusedAndReportedAsStarted_IsNamedAfreshAndJoinsItsName
     BringToFront(chromeWindow);
     // notepad ends and a chromedriver is given its id; the watcher reports the start.
     system.AddProcess(NOTEPAD, L"\\Device\\HarddiskVolume2\\Tools\\chromedriver.exe");
-    engine.OnProcessStarted(NOTEPAD, 1);
+    engine.OnProcessStarted(NOTEPAD);
     system.factReads.clear();
 
     BringToFront(chromeWindow);
@@ -181,7 +182,7 @@ TEST_F(EngineCostTest, ExceptionInsideACycle_TheNextCycleStillRuns)
 {
     view.onProcessCount = [] { throw std::bad_alloc(); };
     EXPECT_THROW(BringToFront(windowA), std::bad_alloc);
-    EXPECT_EQ(0, engine.m_bCycleBusy);
+    EXPECT_FALSE(CBoostEngineTestAccess::IsCycleBusy(engine));
 
     view.onProcessCount = nullptr;
     BringToFront(windowA);
@@ -234,5 +235,5 @@ TEST_F(EngineCostTest, CycleOverAGivenList_ReadsNoListOfItsOwn)
     EXPECT_EQ(REALTIME, system.ClassOf(DRIVER));
     ASSERT_EQ(1u, view.processCountTexts.size());
     EXPECT_EQ(std::to_wstring(listed.size()), view.processCountTexts[0]);
-    EXPECT_EQ(0, engine.m_bCycleBusy);
+    EXPECT_FALSE(CBoostEngineTestAccess::IsCycleBusy(engine));
 }

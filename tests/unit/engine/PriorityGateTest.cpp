@@ -32,7 +32,7 @@ protected:
         system.AddProcess(GUARD, L"\\Device\\HarddiskVolume1\\Vexra\\VEXRA-by-Teskor.exe");
         system.AddProcess(OTHER, L"\\Device\\HarddiskVolume2\\Apps\\other.exe");
         system.processes[GUARD].priorityClass = REALTIME;
-        engine.m_strUserName = L"user1";
+        engine.SetUserName(L"user1");
     }
 
     FakeProcessSystem system;
@@ -59,20 +59,20 @@ TEST_F(PriorityGateTest, AfterRestoreBegun_BoostAndDemotionAreRefusedButNormalGo
 
 TEST_F(PriorityGateTest, AfterRestore_ReportsAndCyclesOfTheEngineChangeNothing)
 {
-    engine.m_bEngineStarted = TRUE;
+    engine.Start();
     control.RestoreAllPriorities();
     const size_t changesOfRestore = system.changes.size();
 
     system.AddProcess(400, L"\\Device\\HarddiskVolume2\\Apps\\late.exe");
-    engine.OnProcessStarted(400, 1);
-    engine.OnProcessPresent(OTHER, 1);
+    engine.OnProcessStarted(400);
+    engine.OnProcessPresent(OTHER);
     system.foreground = system.AddWindow(APP);
     engine.RunForegroundCycle();
 
     EXPECT_EQ(changesOfRestore, system.changes.size());
     EXPECT_EQ(NORMAL, system.ClassOf(APP));
     EXPECT_EQ(NORMAL, system.ClassOf(400));
-    EXPECT_EQ(OWN, engine.m_dwBoostedPid) << "a refused boost boosted nothing";
+    EXPECT_EQ(OWN, engine.BoostedPid()) << "a refused boost boosted nothing";
 }
 
 TEST_F(PriorityGateTest, CrashRestoreOnAnotherThreadDuringACycle_TheCycleRaisesNothingAfterwards)
@@ -90,7 +90,7 @@ TEST_F(PriorityGateTest, CrashRestoreOnAnotherThreadDuringACycle_TheCycleRaisesN
     engine.RunForegroundCycle();
 
     EXPECT_EQ(NORMAL, system.ClassOf(APP)) << "the cycle boosted the application after the restore";
-    EXPECT_EQ(OWN, engine.m_dwBoostedPid);
+    EXPECT_EQ(OWN, engine.BoostedPid());
 }
 
 // ---- The end guard ----
@@ -103,7 +103,7 @@ TEST_F(PriorityGateTest, EndGuard_IsNeverBoostedDemotedOrRestored)
     EXPECT_FALSE(control.SetProcessPriorityMode(GUARD, PRIORITY_NORMAL));
 
     // The watcher's first pass lowers every process it finds.
-    engine.OnProcessPresent(GUARD, 1);
+    engine.OnProcessPresent(GUARD);
     control.RestoreAllPriorities();
 
     EXPECT_EQ(0, system.ChangesOf(GUARD));

@@ -170,7 +170,7 @@ TEST_F(Win32ProcessSystemTest, ForegroundCycle_RealWindowInFront_BoostsItsProces
             if (GetForegroundWindow() != app.Window())
                 return false;
             engine.RunForegroundCycle();
-            return engine.m_dwBoostedPid == app.Pid();
+            return engine.BoostedPid() == app.Pid();
         }, 5000);
     };
 
@@ -185,7 +185,7 @@ TEST_F(Win32ProcessSystemTest, ForegroundCycle_RealWindowInFront_BoostsItsProces
     EXPECT_EQ(REALTIME, ReadPriorityClass(second.Pid()));
 
     ASSERT_TRUE(cycleWithInFront(first));
-    EXPECT_EQ(first.Pid(), engine.m_dwBoostedPid);
+    EXPECT_EQ(first.Pid(), engine.BoostedPid());
     EXPECT_EQ(REALTIME, ReadPriorityClass(first.Pid()));
     EXPECT_EQ(BELOW, ReadPriorityClass(second.Pid()));
 

@@ -1,6 +1,7 @@
 // How the main dialog ends: the end guard it starts and stands down, the reports and
 // cycles it refuses once any end has begun to return the processes to normal, and the
 // end of the session or a request to close.
+#include "engine/BoostEngineTestAccess.h"
 #include "engine/PriorityGate.h"
 #include "res/resource.h"
 #include "WelcomeDlgTestAccess.h"
@@ -43,7 +44,7 @@ protected:
         m_dlg.SetEndGuard(&m_guard);
         ASSERT_TRUE(m_dlg.Create(IDD_VEXRAUI_DIALOG, nullptr));
         m_hDlg = m_dlg.GetSafeHwnd();
-        CWelcomeDlgTestAccess::Engine(m_dlg).m_bEngineStarted = TRUE;  // as after Start
+        CWelcomeDlgTestAccess::Engine(m_dlg).Start();  // as after Start
     }
     void TearDown() override
     {
@@ -53,6 +54,10 @@ protected:
     }
 
     void ReportStart(DWORD pid) { SendMessageW(m_hDlg, WM_PROCESS_STARTED, pid, 1); }
+    int StartedPidCount()
+    {
+        return CBoostEngineTestAccess::StartedPidCount(CWelcomeDlgTestAccess::Engine(m_dlg));
+    }
 
     FakeEndGuard m_guard;
     CVEXRAUIWelcomeDlg m_dlg;
@@ -81,11 +86,12 @@ TEST_F(WelcomeDlgEndTest, EndGuard_ReportsOfItsProcessAreNotActedOn)
 {
     ASSERT_NO_FATAL_FAILURE(Open());
     ReportStart(kGuardPid);
-    EXPECT_EQ(0, CWelcomeDlgTestAccess::Engine(m_dlg).m_nStartedPidCount) << "the guard would be announced";
-    EXPECT_NE(kGuardPid, CWelcomeDlgTestAccess::Engine(m_dlg).m_dwLastStartedPid);
+    EXPECT_EQ(0, StartedPidCount()) << "the guard would be announced";
+    EXPECT_NE(kGuardPid,
+              CBoostEngineTestAccess::LastStartedPid(CWelcomeDlgTestAccess::Engine(m_dlg)));
 
     ReportStart(kOtherPid);
-    EXPECT_EQ(1, CWelcomeDlgTestAccess::Engine(m_dlg).m_nStartedPidCount);
+    EXPECT_EQ(1, StartedPidCount());
 }
 
 TEST_F(WelcomeDlgEndTest, EndGuardThatCannotStart_TheProgramRunsOnWithoutOne)
@@ -95,7 +101,7 @@ TEST_F(WelcomeDlgEndTest, EndGuardThatCannotStart_TheProgramRunsOnWithoutOne)
     EXPECT_EQ(0u, GetEndGuardProcessId());
     EXPECT_TRUE(IsWindowVisible(m_hDlg));
     ReportStart(kOtherPid);
-    EXPECT_EQ(1, CWelcomeDlgTestAccess::Engine(m_dlg).m_nStartedPidCount);
+    EXPECT_EQ(1, StartedPidCount());
 }
 
 TEST_F(WelcomeDlgEndTest, DialogObjectEndingWithItsWindowOpen_StillEndsInOrder)
@@ -131,7 +137,7 @@ TEST_F(WelcomeDlgEndTest, RestoreBegunOnAnotherThread_LaterReportsAndCyclesChang
     SendMessageW(m_hDlg, WM_PROCESS_PRESENT, GetCurrentProcessId(), 1);
     SendMessageW(m_hDlg, WM_TIMER, TIMER_FOREGROUND, 0);
 
-    EXPECT_EQ(0, CWelcomeDlgTestAccess::Engine(m_dlg).m_nStartedPidCount);
+    EXPECT_EQ(0, StartedPidCount());
     EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), GetPriorityClass(GetCurrentProcess()));
     wchar_t szCount[32] = {};
     GetWindowTextW(GetDlgItem(m_hDlg, IDC_ENGINE_PROCESS_COUNT), szCount, 32);
@@ -164,5 +170,5 @@ TEST_F(WelcomeDlgEndTest, EndSessionCancelled_TheProgramRunsOn)
     EXPECT_EQ(0, m_guard.standDowns);
     EXPECT_TRUE(IsWindowVisible(m_hDlg));
     ReportStart(kOtherPid);
-    EXPECT_EQ(1, CWelcomeDlgTestAccess::Engine(m_dlg).m_nStartedPidCount);
+    EXPECT_EQ(1, StartedPidCount());
 }
