@@ -139,11 +139,7 @@ protected:
 
     void StartApplication(const std::wstring& name, ChildProcess& process)
     {
-        std::wstring failure;
-        ASSERT_TRUE(StartHelperAs(L"boostee", name, m_folder.Path(), name, process, &failure))
-            << Narrow(failure);
-        ASSERT_TRUE(WaitUntil([&] { return !TopLevelWindowsOf(process.Id()).empty(); }, kDeadline,
-                              "the window of " + Narrow(name)));
+        ASSERT_TRUE(e2e::StartApplication(name, m_folder.Path(), process));
     }
 
     // The program over a running application, which the first pass lowers; returns the
@@ -160,14 +156,6 @@ protected:
         EXPECT_TRUE(WaitUntil([&] { return (guard = m_program->EndGuard()) != 0; }, kDeadline,
                               "the program's end guard"));
         return guard;
-    }
-
-    void PressStart()
-    {
-        ASSERT_TRUE(ClickControl(m_program->MainWindow(), IDC_START, ClickMethod::BmClick));
-        ASSERT_TRUE(WaitUntil(
-            [&] { return static_cast<bool>(ShowsExactlyPage(m_program->MainWindow(), kEnginePage)); },
-            kDeadline, "the Engine page after Start"));
     }
 
     static bool IsRunning(DWORD processId)
@@ -189,7 +177,7 @@ TEST_F(EndGuardTest, EndedFromOutsideWhileTheEngineRuns_EveryProcessIsNormalWith
     ChildProcess present, started;
     const DWORD guard = StartProgramOver(present);
     ASSERT_NE(guard, 0u);
-    ASSERT_NO_FATAL_FAILURE(PressStart());
+    ASSERT_TRUE(PressStart(m_program->MainWindow()));
     ASSERT_NO_FATAL_FAILURE(StartApplication(L"started.exe", started));
     ASSERT_TRUE(WaitUntil([&] { return started.PriorityClass() == REALTIME_PRIORITY_CLASS; },
                           kDeadline, "the application started now to be boosted"));
@@ -227,7 +215,7 @@ TEST_F(EndGuardTest, Guard_ShowsNothingAndIsNeitherLoweredNorAnnounced)
     // started and as found (the watcher sends one of the two) would have it announced
     // and lowered. An application started and announced first makes sure the guard is
     // not the process last acted on, whose reports the engine passes over.
-    ASSERT_NO_FATAL_FAILURE(PressStart());
+    ASSERT_TRUE(PressStart(m_program->MainWindow()));
     HWND window = m_program->MainWindow();
     ChildProcess started;
     ASSERT_NO_FATAL_FAILURE(StartApplication(L"started.exe", started));
@@ -362,7 +350,7 @@ TEST_F(EndGuardTest, ExitAmidAStormOfStarts_EndsTheProgramWithEveryProcessNormal
         m_program = std::make_unique<ProgramUnderTest>();
         ASSERT_TRUE(m_program->Start());
         ASSERT_TRUE(m_program->WaitForMainWindow());
-        ASSERT_NO_FATAL_FAILURE(PressStart());
+        ASSERT_TRUE(PressStart(m_program->MainWindow()));
         {
             StartStorm storm;
             ASSERT_TRUE(WaitUntil([&] { return storm.Started() >= 20; }, kDeadline,

@@ -1,5 +1,10 @@
 #include "Harness.h"
 
+#include "MainWindowLayout.h"
+
+#include "framework/Handle.h"
+#include "res/resource.h"
+
 #include <psapi.h>
 #include <tlhelp32.h>
 
@@ -264,17 +269,18 @@ std::vector<DWORD> ProcessesNamed(const wchar_t* fileName)
 
 DWORD ParentProcessId(DWORD processId)
 {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE)
+    const CFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot)
         return 0;
-    DWORD parent = 0;
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof(entry);
-    for (BOOL found = Process32FirstW(snapshot, &entry); found; found = Process32NextW(snapshot, &entry))
+    for (BOOL found = Process32FirstW(snapshot.Get(), &entry); found;
+         found = Process32NextW(snapshot.Get(), &entry))
+    {
         if (entry.th32ProcessID == processId)
-            parent = entry.th32ParentProcessID;
-    CloseHandle(snapshot);
-    return parent;
+            return entry.th32ParentProcessID;
+    }
+    return 0;
 }
 
 std::vector<DWORD> EndGuardsOf(DWORD programId)
@@ -509,6 +515,38 @@ std::vector<HWND> TrayIconWindows()
     return icons;
 }
 
+// ---- the engine ------------------------------------------------------------------------
+
+testing::AssertionResult PressStart(HWND mainWindow, ClickMethod method)
+{
+    testing::AssertionResult clicked = ClickControl(mainWindow, IDC_START, method);
+    if (!clicked)
+        return clicked;
+    return WaitUntil([&] { return static_cast<bool>(ShowsExactlyPage(mainWindow, kEnginePage)); },
+                     kDeadline, "the Engine page after Start");
+}
+
+testing::AssertionResult StartApplication(const std::wstring& name, const std::wstring& folder,
+                                          ChildProcess& process, HWND* window,
+                                          DWORD creationFlags)
+{
+    std::wstring failure;
+    if (!StartHelperAs(L"boostee", name, folder, name, process, &failure, creationFlags))
+        return testing::AssertionFailure() << Narrow(failure);
+    HWND shown = nullptr;
+    testing::AssertionResult result = WaitUntil(
+        [&] {
+            for (HWND candidate : TopLevelWindowsOf(process.Id()))
+                if (IsWindowVisible(candidate))
+                    shown = candidate;
+            return shown != nullptr;
+        },
+        kDeadline, "the window of " + Narrow(name));
+    if (window != nullptr)
+        *window = shown;
+    return result;
+}
+
 // ---- the system's task tool ------------------------------------------------------------
 
 namespace {
@@ -686,6 +724,17 @@ testing::AssertionResult ProgramUnderTest::WaitForMainWindow(Milliseconds deadli
                << "the program ended with exit code " << exitCode << " before its window showed";
     }
     return result;
+}
+
+testing::AssertionResult ProgramUnderTest::StartWithEngine(ClickMethod method)
+{
+    testing::AssertionResult started = Start();
+    if (!started)
+        return started;
+    testing::AssertionResult shown = WaitForMainWindow();
+    if (!shown)
+        return shown;
+    return PressStart(m_mainWindow, method);
 }
 
 testing::AssertionResult ProgramUnderTest::StartSecondInstance(ChildProcess& second)

@@ -1,13 +1,7 @@
 // The engine's decisions against a made-up system: the foreground cycle, the start
 // watcher's two messages and the announcement.
 #include "BoostEngineTestAccess.h"
-#include "FakeProcessSystem.h"
-
-#include "engine/BoostEngine.h"
-#include "engine/FocusPids.h"
-#include "engine/ProcessIdentity.h"
-
-#include <gtest/gtest.h>
+#include "EngineFixture.h"
 
 namespace
 {
@@ -17,30 +11,17 @@ const DWORD APP_B = 304;
 const DWORD HOST = 308;
 const DWORD PLUGIN = 312;
 
-const DWORD REALTIME = REALTIME_PRIORITY_CLASS;
-const DWORD BELOW = BELOW_NORMAL_PRIORITY_CLASS;
-const DWORD NORMAL = NORMAL_PRIORITY_CLASS;
-
-class BoostEngineTest : public testing::Test
+class BoostEngineTest : public EngineFixture
 {
 protected:
     void SetUp() override
     {
-        g_nFocusPidCount = 0;
-        g_strProcessName.Empty();
-        g_strProcessUser.Empty();
-        g_strProcessDomain.Empty();
+        EngineFixture::SetUp();
         system.AddProcess(APP_A, L"\\Device\\HarddiskVolume2\\Apps\\appa.exe");
         system.AddProcess(APP_B, L"\\Device\\HarddiskVolume2\\Apps\\appb.exe");
         windowA = system.AddWindow(APP_A);
         windowB = system.AddWindow(APP_B);
         engine.SetUserName(L"user1");
-    }
-
-    void BringToFront(HWND hWnd)
-    {
-        system.foreground = hWnd;
-        engine.RunForegroundCycle();
     }
 
     // A process the user just started, reported by the watcher.
@@ -51,9 +32,6 @@ protected:
         return pid;
     }
 
-    FakeProcessSystem system;
-    FakeBoostView view;
-    CBoostEngine engine{system, view};
     HWND windowA = NULL;
     HWND windowB = NULL;
 };
@@ -129,8 +107,7 @@ TEST_F(BoostEngineTest, Cycle_WindowHostingAnotherProcessesChild_BoostsTheHosted
     EXPECT_EQ(PLUGIN, engine.BoostedPid());
     // The focus list: the window's process, every child's, then the boosted process
     // and its namesakes (itself once more).
-    const std::vector<DWORD> focus(g_adwFocusPids, g_adwFocusPids + g_nFocusPidCount);
-    EXPECT_EQ((std::vector<DWORD>{HOST, HOST, PLUGIN, PLUGIN, HOST, PLUGIN, PLUGIN}), focus);
+    EXPECT_EQ((std::vector<DWORD>{HOST, HOST, PLUGIN, PLUGIN, HOST, PLUGIN, PLUGIN}), FocusList());
 }
 
 TEST_F(BoostEngineTest, Cycle_ThousandsOfChildWindows_FocusListStaysWithinItsSize)

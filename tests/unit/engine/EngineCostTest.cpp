@@ -2,37 +2,22 @@
 // engine learns a process's name once, tells a new process on an old id from the one it
 // knew, and forgets what has ended.
 #include "BoostEngineTestAccess.h"
-#include "FakeProcessSystem.h"
-
-#include "engine/BoostEngine.h"
-#include "engine/FocusPids.h"
-#include "engine/ProcessIdentity.h"
-
-#include <gtest/gtest.h>
+#include "EngineFixture.h"
 
 #include <new>
 
 namespace
 {
-const DWORD CHROME = 200;
-const DWORD DRIVER = 204;
-const DWORD NOTEPAD = 208;
 const DWORD APP_A = 300;
 const DWORD APP_B = 304;
 
-const DWORD REALTIME = REALTIME_PRIORITY_CLASS;
-const DWORD BELOW = BELOW_NORMAL_PRIORITY_CLASS;
-const DWORD NORMAL = NORMAL_PRIORITY_CLASS;
-
-class EngineCostTest : public testing::Test
+class EngineCostTest : public EngineFixture
 {
 protected:
     void SetUp() override
     {
-        g_nFocusPidCount = 0;
-        system.AddProcess(CHROME, L"\\Device\\HarddiskVolume2\\Apps\\chrome.exe");
-        system.AddProcess(DRIVER, L"\\Device\\HarddiskVolume2\\Tools\\chromedriver.exe");
-        system.AddProcess(NOTEPAD, L"\\Device\\HarddiskVolume2\\Windows\\notepad.exe");
+        EngineFixture::SetUp();
+        AddBrowserToolAndEditor();
         system.AddProcess(APP_A, L"\\Device\\HarddiskVolume2\\Apps\\appa.exe");
         system.AddProcess(APP_B, L"\\Device\\HarddiskVolume2\\Apps\\appb.exe");
         chromeWindow = system.AddWindow(CHROME);
@@ -41,15 +26,6 @@ protected:
         engine.Start();
     }
 
-    void BringToFront(HWND hWnd)
-    {
-        system.foreground = hWnd;
-        engine.RunForegroundCycle();
-    }
-
-    FakeProcessSystem system;
-    FakeBoostView view;
-    CBoostEngine engine{system, view};
     HWND chromeWindow = NULL;
     HWND windowA = NULL;
     HWND windowB = NULL;
@@ -141,8 +117,7 @@ TEST_F(EngineCostTest, IdReusedByAnotherProgram_IsNotTakenForTheNamesakeItReplac
 
     EXPECT_EQ(NORMAL, system.ClassOf(DRIVER));
     EXPECT_EQ((std::vector<DWORD>{DRIVER}), system.factReads) << "found out when changed";
-    const std::vector<DWORD> focus(g_adwFocusPids, g_adwFocusPids + g_nFocusPidCount);
-    EXPECT_EQ((std::vector<DWORD>{CHROME, CHROME, CHROME}), focus);
+    EXPECT_EQ((std::vector<DWORD>{CHROME, CHROME, CHROME}), FocusList());
 }
 
 TEST_F(EngineCostTest, IdReusedAndReportedAsStarted_IsNamedAfreshAndJoinsItsNamesakes)
