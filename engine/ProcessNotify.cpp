@@ -22,8 +22,8 @@ CProcessNotify::CProcessNotify(IProcessSystem& system)
       m_hNotifyWnd(NULL),
       m_dwInterval(0),
       m_bReportExisting(FALSE),
-      m_bFirstPassDone(FALSE),
-      m_nPollInterval(0),
+      m_bFirstPassDone(false),
+      m_dwPollInterval(0),
       m_nPassCount(0),
       m_bLatestValid(false)
 {
@@ -49,8 +49,8 @@ BOOL CProcessNotify::Start(DWORD interval, BOOL reportExisting, HWND notifyWnd)
     if (!m_hWakeEvent)
         m_hWakeEvent.Reset(CreateEventW(NULL, FALSE, FALSE, NULL));
     m_dwInterval = interval;
-    InterlockedExchange(&m_nPollInterval, static_cast<LONG>(interval));
-    m_bFirstPassDone = FALSE;
+    m_dwPollInterval = interval;
+    m_bFirstPassDone = false;
     m_bReportExisting = reportExisting;
     m_hNotifyWnd = notifyWnd;
     m_hThread.Reset(CreateThread(NULL, 0, WatchThreadProc, this, 0, NULL));
@@ -59,9 +59,9 @@ BOOL CProcessNotify::Start(DWORD interval, BOOL reportExisting, HWND notifyWnd)
 
 void CProcessNotify::SetPollInterval(DWORD interval)
 {
-    const LONG before = InterlockedExchange(&m_nPollInterval, static_cast<LONG>(interval));
+    const DWORD before = m_dwPollInterval.exchange(interval);
     // A worker waiting out a longer interval looks at once with the new one.
-    if (interval < static_cast<DWORD>(before) && m_hWakeEvent)
+    if (interval < before && m_hWakeEvent)
         SetEvent(m_hWakeEvent.Get());
 }
 
@@ -71,7 +71,7 @@ BOOL CProcessNotify::WaitForFreshPass(DWORD timeoutMs)
         return FALSE;
     // A pass under way may have read its list before this call: the one after it is the
     // first that surely reads a later list.
-    const LONG wanted = InterlockedCompareExchange(&m_nPassCount, 0, 0) + 2;
+    const DWORD wanted = m_nPassCount + 2;
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     for (;;)
     {
@@ -79,7 +79,8 @@ BOOL CProcessNotify::WaitForFreshPass(DWORD timeoutMs)
         // in while waiting, or both would wait for each other.
         MSG message;
         PeekMessageW(&message, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-        if (InterlockedCompareExchange(&m_nPassCount, 0, 0) - wanted >= 0)
+        // Counted modulo 2^32: a count that passed `wanted` is less than half a turn past it.
+        if (static_cast<LONG>(m_nPassCount - wanted) >= 0)
             return TRUE;
         const ULONGLONG now = GetTickCount64();
         if (now >= deadline)
@@ -196,7 +197,7 @@ BOOL CProcessNotify::ReportDifferences(const std::vector<DWORD>& current,
 
 DWORD CProcessNotify::WaitBetweenPasses()
 {
-    const DWORD interval = static_cast<DWORD>(InterlockedCompareExchange(&m_nPollInterval, 0, 0));
+    const DWORD interval = m_dwPollInterval;
     if (!m_hWakeEvent)
         return WaitForSingleObject(m_hStopEvent.Get(), interval);
     const HANDLE events[] = {m_hStopEvent.Get(), m_hWakeEvent.Get()};
@@ -224,7 +225,7 @@ DWORD CProcessNotify::RunWatchLoop()
     for (bool firstPass = true;; firstPass = false)
     {
         if (!firstPass)
-            m_bFirstPassDone = TRUE;
+            m_bFirstPassDone = true;
         if (!ReadPids(listed))
             return GetLastError();
 
@@ -241,7 +242,7 @@ DWORD CProcessNotify::RunWatchLoop()
             previous.swap(current);
             previousListed.swap(listed);
         }
-        InterlockedIncrement(&m_nPassCount);
+        ++m_nPassCount;
 
         waitResult = WaitBetweenPasses();
         if (waitResult != WAIT_TIMEOUT)

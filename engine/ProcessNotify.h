@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <mutex>
 #include <vector>
 
@@ -69,9 +70,9 @@ protected:
     CKernelHandle m_hWakeEvent;      // auto-reset: a shorter poll interval was set
     DWORD m_dwInterval;
     BOOL m_bReportExisting;
-    BOOL m_bFirstPassDone;
-    volatile LONG m_nPollInterval;   // the wait between passes; SetPollInterval changes it
-    volatile LONG m_nPassCount;      // passes the worker has finished, reports included
+    std::atomic<bool> m_bFirstPassDone;   // written by the worker, watched by tests
+    std::atomic<DWORD> m_dwPollInterval;  // the wait between passes; SetPollInterval changes it
+    std::atomic<DWORD> m_nPassCount;      // passes the worker has finished, reports included
     mutable std::mutex m_latestLock;   // guards the two below, shared with the window thread
     std::vector<DWORD> m_latestList;
     bool m_bLatestValid;

@@ -10,6 +10,7 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <atomic>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -63,7 +64,7 @@ public:
         return FALSE;
     }
     HANDLE Thread() const { return m_hThread.Get(); }
-    volatile LONG calls = 0;
+    std::atomic<int> calls{0};
 };
 }
 
@@ -206,6 +207,6 @@ TEST(ProcessNotify, ReportRefused_WorkerEndsWithCancelled)
     DWORD exitCode = 0;
     GetExitCodeThread(watcher.Thread(), &exitCode);
     EXPECT_EQ(static_cast<DWORD>(ERROR_CANCELLED), exitCode);
-    EXPECT_EQ(1, watcher.calls);
+    EXPECT_EQ(1, watcher.calls.load());
     EXPECT_TRUE(watcher.Stop());
 }

@@ -111,7 +111,7 @@ public:
     ~CObservableNotify() override { Stop(); }
     bool FirstPassDone() const
     {
-        return *static_cast<const volatile BOOL*>(&m_bFirstPassDone) != FALSE;
+        return m_bFirstPassDone;
     }
 };
 
