@@ -146,7 +146,7 @@ TEST_F(WatcherFakeSystemTest, IdleWatch_FirstPassAtOnce_ThenFarFewerReadingsThan
 TEST_F(WatcherFakeSystemTest, SpeedUpWatch_ReportsWhatStartedMeanwhile_ThenReadsAtTheFastPace)
 {
     ASSERT_TRUE(StartIdleWatch(watcher, report.Handle()));
-    ASSERT_TRUE(report.PumpUntil([&] { return watcher.FirstPassDone(); }));
+    ASSERT_TRUE(report.PumpUntil([&] { return report.Has(WM_PROCESS_PRESENT, APP_C); }, 10000));
 
     // Started while the watcher waits out its idle interval: reported before Start returns.
     AddLater(LATE_LOW);
