@@ -27,7 +27,7 @@ CComPtr<IPicture> LoadPicture(HGLOBAL hBlock, DWORD nSize)
         return picture;
     if (FAILED(OleLoadPicture(stream.Get(), static_cast<LONG>(nSize), FALSE, IID_IPicture,
                               picture.ReceiveVoid())))
-        picture.Reset();
+        picture.Release();
     return picture;
 }
 
@@ -264,7 +264,7 @@ void CPictureBoxEx::StopAnimation()
 void CPictureBoxEx::ReleasePicture()
 {
     StopAnimation();
-    m_pStillPicture.Reset();
+    m_pStillPicture.Release();
     m_frames.clear();
     {
         CPictureLock lock(m_csPicture);

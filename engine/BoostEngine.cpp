@@ -35,6 +35,16 @@ CBoostEngine::CBoostEngine(IProcessSystem& system, IBoostView& view, const IPrio
 {
 }
 
+void CBoostEngine::Start()
+{
+    m_bEngineStarted = TRUE;
+}
+
+void CBoostEngine::SetUserName(const CString& userName)
+{
+    m_strUserName = userName;
+}
+
 void CBoostEngine::RunForegroundCycle()
 {
     // A cycle never overlaps itself: anything inside it that pumps messages would
@@ -170,11 +180,10 @@ void CBoostEngine::ClearProcessIdentity()
     g_strProcessUser.Empty();
 }
 
-LRESULT CBoostEngine::OnProcessStarted(WPARAM wParam, LPARAM lParam)
+LRESULT CBoostEngine::OnProcessStarted(DWORD pid)
 {
     if (!m_bEngineStarted)
         return 1;
-    const DWORD pid = static_cast<DWORD>(wParam);
     // The watcher saw this id come into the list: what the cycle's names table knew of
     // it, if anything, was an ended process that had the same id.
     m_priority.ForgetProcess(pid);
@@ -195,9 +204,8 @@ LRESULT CBoostEngine::OnProcessStarted(WPARAM wParam, LPARAM lParam)
     return 0;
 }
 
-LRESULT CBoostEngine::OnProcessPresent(WPARAM wParam, LPARAM lParam)
+LRESULT CBoostEngine::OnProcessPresent(DWORD pid)
 {
-    const DWORD pid = static_cast<DWORD>(wParam);
     // Lower first, then raise: the program stays real-time when its own id is reported.
     m_priority.SetProcessPriorityMode(pid, PRIORITY_DEMOTE);
     m_priority.SetProcessPriorityMode(m_system.GetCurrentProcessId(), PRIORITY_BOOST);

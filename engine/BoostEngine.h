@@ -16,18 +16,26 @@ public:
     // Every change asks the gate first (and again after it).
     CBoostEngine(IProcessSystem& system, IBoostView& view, const IPriorityGate& gate);
 
+    // The user pressed Start: from now on started processes are boosted at once. Nothing
+    // stops the engine again.
+    void Start();
+    // The user running the program: only that user's applications are announced.
+    void SetUserName(const CString& userName);
+    // The process boosted last; the program's own id while nothing has been.
+    DWORD BoostedPid() const { return m_dwBoostedPid; }
+
     // One beat of the engine (timer 200): process count, boost of the application in
     // front and its namesakes, demotion of the one before, announcement of a new start.
     void RunForegroundCycle();
     // The same over a process list read just before by someone else (the watcher).
     void RunForegroundCycle(const PROCESS_LIST& running);
 
-    // Message 1131: a process started after the watcher's first pass. Returns 1 when the
+    // A process started after the watcher's first pass (message 1131). Returns 1 when the
     // engine is not started (nothing done), else 0.
-    LRESULT OnProcessStarted(WPARAM wParam, LPARAM lParam);
+    LRESULT OnProcessStarted(DWORD pid);
 
-    // Message 1132: a process found by the watcher's first pass. Returns 0.
-    LRESULT OnProcessPresent(WPARAM wParam, LPARAM lParam);
+    // A process found by the watcher's first pass (message 1132). Returns 0.
+    LRESULT OnProcessPresent(DWORD pid);
 
     // Tells the user that a newly started application in front has been boosted.
     void AnnounceBoost(DWORD pid);
@@ -35,8 +43,9 @@ public:
     // What the engine has learnt of the running processes.
     const CProcessTable& ProcessTable() const { return m_priority.ProcessTable(); }
 
-    // The engine's state; the dialog sets m_dwBoostedPid, m_strUserName and
-    // m_bEngineStarted.
+private:
+    friend class CBoostEngineTestAccess;
+
     BYTE m_bCycleBusy;                 // a cycle is running; a re-entered cycle returns
     DWORD m_dwBoostedPid;              // boosted last; the program's own id: nothing yet
     DWORD m_dwLastStartedPid;          // last acted on from 1131/1132, and last announced
@@ -45,7 +54,6 @@ public:
     BOOL m_bEngineStarted;             // the user pressed Start; 1131 is ignored before
     CString m_strUserName;             // the user running the program
 
-private:
     void RunCycleOver(const PROCESS_LIST& running);
     void ShowProcessCount(DWORD count);
     void BoostApplicationInFront(HWND hForeground, const PROCESS_LIST& running);

@@ -1,7 +1,5 @@
 #include "engine/ProcessNotify.h"
 
-#include <psapi.h>
-
 #include <algorithm>
 #include <iterator>
 #include <vector>
@@ -9,18 +7,6 @@
 namespace
 {
 typedef std::vector<DWORD> PidList;
-
-// The running processes in the order the system gives them; FALSE when the list cannot
-// be read. The vector's memory is reused from pass to pass.
-BOOL ReadPids(PidList& pids)
-{
-    pids.assign(WATCHED_PID_CAPACITY, 0);
-    DWORD bytesReturned = 0;
-    if (!EnumProcesses(pids.data(), WATCHED_PID_CAPACITY * sizeof(DWORD), &bytesReturned))
-        return FALSE;
-    pids.resize(std::min<DWORD>(bytesReturned / sizeof(DWORD), WATCHED_PID_CAPACITY));
-    return TRUE;
-}
 
 // The ids of `from` that are not in `without`; both sorted.
 void SortedDifference(const PidList& from, const PidList& without, PidList& difference)
@@ -31,12 +17,13 @@ void SortedDifference(const PidList& from, const PidList& without, PidList& diff
 }
 }
 
-CProcessNotify::CProcessNotify()
-    : m_hNotifyWnd(NULL),
+CProcessNotify::CProcessNotify(IProcessSystem& system)
+    : m_system(system),
+      m_hNotifyWnd(NULL),
       m_dwInterval(0),
       m_bReportExisting(FALSE),
-      m_bFirstPassDone(FALSE),
-      m_nPollInterval(0),
+      m_bFirstPassDone(false),
+      m_dwPollInterval(0),
       m_nPassCount(0),
       m_bLatestValid(false)
 {
@@ -62,8 +49,8 @@ BOOL CProcessNotify::Start(DWORD interval, BOOL reportExisting, HWND notifyWnd)
     if (!m_hWakeEvent)
         m_hWakeEvent.Reset(CreateEventW(NULL, FALSE, FALSE, NULL));
     m_dwInterval = interval;
-    InterlockedExchange(&m_nPollInterval, static_cast<LONG>(interval));
-    m_bFirstPassDone = FALSE;
+    m_dwPollInterval = interval;
+    m_bFirstPassDone = false;
     m_bReportExisting = reportExisting;
     m_hNotifyWnd = notifyWnd;
     m_hThread.Reset(CreateThread(NULL, 0, WatchThreadProc, this, 0, NULL));
@@ -72,9 +59,9 @@ BOOL CProcessNotify::Start(DWORD interval, BOOL reportExisting, HWND notifyWnd)
 
 void CProcessNotify::SetPollInterval(DWORD interval)
 {
-    const LONG before = InterlockedExchange(&m_nPollInterval, static_cast<LONG>(interval));
+    const DWORD before = m_dwPollInterval.exchange(interval);
     // A worker waiting out a longer interval looks at once with the new one.
-    if (interval < static_cast<DWORD>(before) && m_hWakeEvent)
+    if (interval < before && m_hWakeEvent)
         SetEvent(m_hWakeEvent.Get());
 }
 
@@ -84,7 +71,7 @@ BOOL CProcessNotify::WaitForFreshPass(DWORD timeoutMs)
         return FALSE;
     // A pass under way may have read its list before this call: the one after it is the
     // first that surely reads a later list.
-    const LONG wanted = InterlockedCompareExchange(&m_nPassCount, 0, 0) + 2;
+    const DWORD wanted = m_nPassCount + 2;
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     for (;;)
     {
@@ -92,7 +79,8 @@ BOOL CProcessNotify::WaitForFreshPass(DWORD timeoutMs)
         // in while waiting, or both would wait for each other.
         MSG message;
         PeekMessageW(&message, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-        if (InterlockedCompareExchange(&m_nPassCount, 0, 0) - wanted >= 0)
+        // Counted modulo 2^32: a count that passed `wanted` is less than half a turn past it.
+        if (static_cast<LONG>(m_nPassCount - wanted) >= 0)
             return TRUE;
         const ULONGLONG now = GetTickCount64();
         if (now >= deadline)
@@ -122,6 +110,18 @@ BOOL CProcessNotify::StopWorker()
     WaitForSingleObject(m_hThread.Get(), INFINITE);
     m_hThread.Reset();
     m_hStopEvent.Reset();
+    return TRUE;
+}
+
+// The running processes in the order the system gives them; FALSE when the list cannot
+// be read. The vector's memory is reused from pass to pass.
+BOOL CProcessNotify::ReadPids(PidList& pids)
+{
+    pids.assign(WATCHED_PID_CAPACITY, 0);
+    DWORD bytesReturned = 0;
+    if (!m_system.EnumProcessIds(pids.data(), WATCHED_PID_CAPACITY * sizeof(DWORD), &bytesReturned))
+        return FALSE;
+    pids.resize(std::min<DWORD>(bytesReturned / sizeof(DWORD), WATCHED_PID_CAPACITY));
     return TRUE;
 }
 
@@ -197,7 +197,7 @@ BOOL CProcessNotify::ReportDifferences(const std::vector<DWORD>& current,
 
 DWORD CProcessNotify::WaitBetweenPasses()
 {
-    const DWORD interval = static_cast<DWORD>(InterlockedCompareExchange(&m_nPollInterval, 0, 0));
+    const DWORD interval = m_dwPollInterval;
     if (!m_hWakeEvent)
         return WaitForSingleObject(m_hStopEvent.Get(), interval);
     const HANDLE events[] = {m_hStopEvent.Get(), m_hWakeEvent.Get()};
@@ -225,7 +225,7 @@ DWORD CProcessNotify::RunWatchLoop()
     for (bool firstPass = true;; firstPass = false)
     {
         if (!firstPass)
-            m_bFirstPassDone = TRUE;
+            m_bFirstPassDone = true;
         if (!ReadPids(listed))
             return GetLastError();
 
@@ -242,7 +242,7 @@ DWORD CProcessNotify::RunWatchLoop()
             previous.swap(current);
             previousListed.swap(listed);
         }
-        InterlockedIncrement(&m_nPassCount);
+        ++m_nPassCount;
 
         waitResult = WaitBetweenPasses();
         if (waitResult != WAIT_TIMEOUT)

@@ -2,10 +2,12 @@
 // with synchronous messages, about every process that comes into it.
 #pragma once
 
+#include "engine/ProcessSystem.h"
 #include "framework/Handle.h"
 
 #include <windows.h>
 
+#include <atomic>
 #include <mutex>
 #include <vector>
 
@@ -20,7 +22,8 @@ const DWORD WATCHED_PID_CAPACITY = 2048;
 class CProcessNotify
 {
 public:
-    CProcessNotify();
+    // The worker reads the process list through `system`, which must outlive the watcher.
+    explicit CProcessNotify(IProcessSystem& system);
     // Stops a running worker. A class that overrides OnProcessChange must call Stop in
     // its own destructor, before its part of the object is gone.
     virtual ~CProcessNotify();
@@ -60,15 +63,16 @@ public:
     static DWORD WINAPI WatchThreadProc(LPVOID parameter);
 
 protected:
+    IProcessSystem& m_system;
     HWND m_hNotifyWnd;
     CKernelHandle m_hThread;
     CKernelHandle m_hStopEvent;
     CKernelHandle m_hWakeEvent;      // auto-reset: a shorter poll interval was set
     DWORD m_dwInterval;
     BOOL m_bReportExisting;
-    BOOL m_bFirstPassDone;
-    volatile LONG m_nPollInterval;   // the wait between passes; SetPollInterval changes it
-    volatile LONG m_nPassCount;      // passes the worker has finished, reports included
+    std::atomic<bool> m_bFirstPassDone;   // written by the worker, watched by tests
+    std::atomic<DWORD> m_dwPollInterval;  // the wait between passes; SetPollInterval changes it
+    std::atomic<DWORD> m_nPassCount;      // passes the worker has finished, reports included
     mutable std::mutex m_latestLock;   // guards the two below, shared with the window thread
     std::vector<DWORD> m_latestList;
     bool m_bLatestValid;
@@ -78,6 +82,7 @@ private:
     CProcessNotify& operator=(const CProcessNotify&) = delete;
 
     BOOL StopWorker();
+    BOOL ReadPids(std::vector<DWORD>& pids);
     DWORD RunWatchLoop();
     DWORD WaitBetweenPasses();
     void PublishList(const std::vector<DWORD>* pids);

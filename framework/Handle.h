@@ -79,15 +79,6 @@ struct CLocalMemoryTraits
     static void Close(Type handle) { ::LocalFree(handle); }
 };
 
-// One reference to a COM interface.
-template <class TInterface>
-struct CComTraits
-{
-    using Type = TInterface*;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type pointer) { pointer->Release(); }
-};
-
 struct CBstrTraits
 {
     using Type = BSTR;
@@ -118,8 +109,6 @@ public:
 
     Type Get() const { return m_handle; }
     explicit operator bool() const { return m_handle != Traits::Invalid(); }
-    // COM interfaces are called through the owner.
-    Type operator->() const { return m_handle; }
 
     // Releases what is held and takes `handle` in its place.
     void Reset(Type handle = Traits::Invalid())
@@ -159,7 +148,6 @@ public:
 
     Type Get() const { return m_handle; }
     explicit operator bool() const { return m_handle != Traits::Invalid(); }
-    Type operator->() const { return m_handle; }
 
 private:
     Type m_handle = Traits::Invalid();
@@ -171,9 +159,94 @@ template <class THandle>
 using CGdiHandle = COwned<CGdiObjectTraits<THandle>>;
 using CRegistryKey = COwned<CRegistryKeyTraits>;
 using CGlobalMemory = COwned<CGlobalMemoryTraits>;
-template <class TInterface>
-using CComPtr = COwned<CComTraits<TInterface>>;
 using CBstr = COwned<CBstrTraits>;
+
+// ---- COM references --------------------------------------------------------------------
+
+// What CComPtr's -> gives: the interface with AddRef and Release out of reach, so that a
+// reference the pointer holds can only be let go through the pointer itself.
+template <class TInterface>
+class CNoAddRefRelease : public TInterface
+{
+private:
+    ULONG STDMETHODCALLTYPE AddRef() override = 0;
+    ULONG STDMETHODCALLTYPE Release() override = 0;
+};
+
+// A reference to a COM interface, with ATL's promise: a pointer given to it (constructor,
+// assignment, copy) gets a reference of its own; one it must take over as it is, such as
+// a Create or QueryInterface out-parameter, comes in through Receive or Attach.
+template <class TInterface>
+class CComPtr
+{
+public:
+    CComPtr() = default;
+    explicit CComPtr(TInterface* pointer) : m_pointer(pointer) { AddRefHeld(); }
+    CComPtr(const CComPtr& other) : m_pointer(other.m_pointer) { AddRefHeld(); }
+    CComPtr(CComPtr&& other) noexcept : m_pointer(other.Detach()) {}
+    ~CComPtr() { Release(); }
+
+    CComPtr& operator=(TInterface* pointer)
+    {
+        // The new reference first: `pointer` may be held only through the old one.
+        if (pointer != nullptr)
+            pointer->AddRef();
+        Attach(pointer);
+        return *this;
+    }
+    CComPtr& operator=(const CComPtr& other) { return *this = other.m_pointer; }
+    CComPtr& operator=(CComPtr&& other) noexcept
+    {
+        if (this != &other)
+            Attach(other.Detach());
+        return *this;
+    }
+
+    TInterface* Get() const { return m_pointer; }
+    explicit operator bool() const { return m_pointer != nullptr; }
+    CNoAddRefRelease<TInterface>* operator->() const
+    {
+        return static_cast<CNoAddRefRelease<TInterface>*>(m_pointer);
+    }
+
+    // Lets the reference go; the pointer is empty afterwards.
+    void Release()
+    {
+        TInterface* pointer = m_pointer;
+        m_pointer = nullptr;
+        if (pointer != nullptr)
+            pointer->Release();
+    }
+    // Takes over a reference the caller owns, without adding one.
+    void Attach(TInterface* pointer)
+    {
+        Release();
+        m_pointer = pointer;
+    }
+    // Gives the reference up without releasing it; the caller owns it now.
+    TInterface* Detach()
+    {
+        TInterface* pointer = m_pointer;
+        m_pointer = nullptr;
+        return pointer;
+    }
+    // For the out-parameter of a call that hands over a new reference.
+    TInterface** Receive()
+    {
+        Release();
+        return &m_pointer;
+    }
+    void** ReceiveVoid() { return reinterpret_cast<void**>(Receive()); }
+
+private:
+    void AddRefHeld()
+    {
+        if (m_pointer != nullptr)
+            m_pointer->AddRef();
+    }
+
+    TInterface* m_pointer = nullptr;
+};
 
 // ---- scoped state ----------------------------------------------------------------------
 

@@ -2,6 +2,7 @@
 
 #include "controls/SkinRepaint.h"
 #include "engine/VEXRAUIDlg.h"
+#include "engine/WatchPace.h"
 #include "monitor/PerformanceTexts.h"
 #include "monitor/SystemInformation.h"
 #include "monitor/Version.h"
@@ -30,14 +31,6 @@ const wchar_t kBackgroundLine2[] = L"VEXRA icon in system tray to restore";
 constexpr UINT kTrayIconId = 128;
 constexpr UINT kGaugesPeriodMs = 1000;
 constexpr UINT kForegroundPeriodMs = 50;
-// The watcher looks every millisecond once the engine runs. Before Start its reports
-// change nothing after the first pass, so it looks only this often: a list reading every
-// millisecond would cost a machine with hundreds of processes a whole core for nothing
-// (under Wine one reading of 300 processes takes some 30 ms).
-constexpr DWORD kWatchIntervalMs = 1;
-constexpr DWORD kIdleWatchIntervalMs = 2000;
-// How long Start waits for the watcher to report what started before it.
-constexpr DWORD kWatchCatchUpMs = 2000;
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CVEXRAUIWelcomeDlg, CBitmapDialog)
@@ -69,7 +62,8 @@ CVEXRAUIWelcomeDlg::CVEXRAUIWelcomeDlg(CWnd* pParent)
       m_nid(),
       m_bTrayIconAdded(false),
       m_endOfRun(m_processSystem),
-      m_engine(m_processSystem, m_boostView, m_endOfRun)
+      m_engine(m_processSystem, m_boostView, m_endOfRun),
+      m_processNotify(m_processSystem)
 {
 }
 
@@ -111,21 +105,17 @@ BOOL CVEXRAUIWelcomeDlg::OnInitDialog()
     // Before the watcher: the guard's id must be known before its first report.
     m_endOfRun.StartGuard();
 
-    // Before the first boost the program's own process counts as the boosted one.
-    m_engine.m_dwBoostedPid = ::GetCurrentProcessId();
-
     wchar_t szUser[kUserNameLength] = {};
     DWORD nLength = kUserNameLength;
     if (::GetUserNameW(szUser, &nLength))
         m_strUserName = szUser;
-    m_engine.m_strUserName = m_strUserName;
+    m_engine.SetUserName(m_strUserName);
 
     m_boostView.SetDialogWindow(m_hWnd);
     m_boostView.SetPopupHandler([this](const CString& strLine1, const CString& strLine2) {
         ShowNotifyPopup(this, strLine1, strLine2);
     });
-    m_processNotify.Start(kWatchIntervalMs, TRUE, m_hWnd);
-    m_processNotify.SetPollInterval(kIdleWatchIntervalMs);
+    StartIdleWatch(m_processNotify, m_hWnd);
 
     PlaceWindow();
     SetWindowText(kWindowTitle);
@@ -435,14 +425,11 @@ void CVEXRAUIWelcomeDlg::OnContact()
 
 void CVEXRAUIWelcomeDlg::OnStart()
 {
-    // Programs started before Start, which the slower watch before Start has not reported
-    // yet, are reported (and left alone) before the engine takes notice of reports.
-    m_processNotify.SetPollInterval(kWatchIntervalMs);
-    m_processNotify.WaitForFreshPass(kWatchCatchUpMs);
+    SpeedUpWatch(m_processNotify);
 
     // From now on started processes are boosted at once and the cycle runs; nothing
     // stops the engine again until the program ends.
-    m_engine.m_bEngineStarted = TRUE;
+    m_engine.Start();
     RefreshSystemInformation();
     UpdatePerformanceTexts();
     ShowPage(PAGE_ENGINE);
@@ -481,14 +468,14 @@ LRESULT CVEXRAUIWelcomeDlg::OnProcessStarted(WPARAM wParam, LPARAM lParam)
 {
     if (IsEndUnderWay() || IsEndGuardProcess(wParam))
         return 0;
-    return m_engine.OnProcessStarted(wParam, lParam);
+    return m_engine.OnProcessStarted(static_cast<DWORD>(wParam));
 }
 
 LRESULT CVEXRAUIWelcomeDlg::OnProcessPresent(WPARAM wParam, LPARAM lParam)
 {
     if (IsEndUnderWay() || IsEndGuardProcess(wParam))
         return 0;
-    return m_engine.OnProcessPresent(wParam, lParam);
+    return m_engine.OnProcessPresent(static_cast<DWORD>(wParam));
 }
 
 void CVEXRAUIWelcomeDlg::OnTimer(UINT_PTR nIDEvent)

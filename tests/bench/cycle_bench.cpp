@@ -94,7 +94,7 @@ int wmain(int argc, wchar_t** argv)
     SilentView view;
     CEndOfRun endOfRun(system);
     CBoostEngine engine(system, view, endOfRun);
-    engine.m_bEngineStarted = TRUE;
+    engine.Start();
 
     // The first cycles learn what runs; the figures are for the cycles after them.
     system.SetFront(alphaWindow);

@@ -6,6 +6,7 @@
 #include "Harness.h"
 #include "MainWindowLayout.h"
 
+#include "framework/Handle.h"
 #include "res/resource.h"
 
 #include <psapi.h>
@@ -140,11 +141,7 @@ protected:
 
     void StartApplication(const std::wstring& name, ChildProcess& process)
     {
-        std::wstring failure;
-        ASSERT_TRUE(StartHelperAs(L"boostee", name, m_folder.Path(), name, process, &failure))
-            << Narrow(failure);
-        ASSERT_TRUE(WaitUntil([&] { return !TopLevelWindowsOf(process.Id()).empty(); }, kDeadline,
-                              "the window of " + Narrow(name)));
+        ASSERT_TRUE(e2e::StartApplication(name, m_folder.Path(), process));
     }
 
     // The program over a running application, which the first pass lowers; returns the
@@ -163,22 +160,10 @@ protected:
         return guard;
     }
 
-    void PressStart()
-    {
-        ASSERT_TRUE(ClickControl(m_program->MainWindow(), IDC_START, ClickMethod::BmClick));
-        ASSERT_TRUE(WaitUntil(
-            [&] { return static_cast<bool>(ShowsExactlyPage(m_program->MainWindow(), kEnginePage)); },
-            kDeadline, "the Engine page after Start"));
-    }
-
     static bool IsRunning(DWORD processId)
     {
-        HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
-        if (!process)
-            return false;
-        const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
-        CloseHandle(process);
-        return running;
+        const CKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
+        return process && WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT;
     }
 
     TempFolder m_folder;
@@ -190,7 +175,7 @@ TEST_F(EndGuardTest, EndedFromOutsideWhileTheEngineRuns_EveryProcessIsNormalWith
     ChildProcess present, started;
     const DWORD guard = StartProgramOver(present);
     ASSERT_NE(guard, 0u);
-    ASSERT_NO_FATAL_FAILURE(PressStart());
+    ASSERT_TRUE(PressStart(m_program->MainWindow()));
     ASSERT_NO_FATAL_FAILURE(StartApplication(L"started.exe", started));
     ASSERT_TRUE(WaitUntil([&] { return started.PriorityClass() == REALTIME_PRIORITY_CLASS; },
                           kDeadline, "the application started now to be boosted"));
@@ -217,7 +202,7 @@ TEST_F(EndGuardTest, EndedWithItsWholeProcessTree_EveryProcessIsNormalWithinTwoS
     ChildProcess present, started;
     const DWORD guard = StartProgramOver(present);
     ASSERT_NE(guard, 0u);
-    ASSERT_NO_FATAL_FAILURE(PressStart());
+    ASSERT_TRUE(PressStart(m_program->MainWindow()));
     ASSERT_NO_FATAL_FAILURE(StartApplication(L"started.exe", started));
     ASSERT_TRUE(WaitUntil([&] { return started.PriorityClass() == REALTIME_PRIORITY_CLASS; },
                           kDeadline, "the application started now to be boosted"));
@@ -229,12 +214,9 @@ TEST_F(EndGuardTest, EndedWithItsWholeProcessTree_EveryProcessIsNormalWithinTwoS
         << "the guard descends from the program";
     for (DWORD id : tree)
     {
-        HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, id);
-        if (process != nullptr)
-        {
-            TerminateProcess(process, 1);
-            CloseHandle(process);
-        }
+        const CKernelHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, id));
+        if (process)
+            TerminateProcess(process.Get(), 1);
     }
     EXPECT_TRUE(WaitUntil(
         [&] {
@@ -254,13 +236,14 @@ TEST_F(EndGuardTest, GuardEndedByHand_ANewOneRunsAndStillRestoresAfterAKill)
     ChildProcess present, started;
     const DWORD first = StartProgramOver(present);
     ASSERT_NE(first, 0u);
-    ASSERT_NO_FATAL_FAILURE(PressStart());
+    ASSERT_TRUE(PressStart(m_program->MainWindow()));
 
-    HANDLE guard = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, first);
-    ASSERT_NE(guard, nullptr);
-    ASSERT_TRUE(TerminateProcess(guard, 1));
-    WaitForSingleObject(guard, 5000);
-    CloseHandle(guard);
+    {
+        const CKernelHandle guard(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, first));
+        ASSERT_TRUE(guard);
+        ASSERT_TRUE(TerminateProcess(guard.Get(), 1));
+        WaitForSingleObject(guard.Get(), 5000);
+    }
     DWORD second = 0;
     ASSERT_TRUE(WaitUntil([&] { return (second = m_program->EndGuard()) != 0 && second != first; },
                           kRestoreDeadline, "a new end guard"));
@@ -295,7 +278,7 @@ TEST_F(EndGuardTest, Guard_ShowsNothingAndIsNeitherLoweredNorAnnounced)
     // started and as found (the watcher sends one of the two) would have it announced
     // and lowered. An application started and announced first makes sure the guard is
     // not the process last acted on, whose reports the engine passes over.
-    ASSERT_NO_FATAL_FAILURE(PressStart());
+    ASSERT_TRUE(PressStart(m_program->MainWindow()));
     HWND window = m_program->MainWindow();
     ChildProcess started;
     ASSERT_NO_FATAL_FAILURE(StartApplication(L"started.exe", started));
@@ -430,7 +413,7 @@ TEST_F(EndGuardTest, ExitAmidAStormOfStarts_EndsTheProgramWithEveryProcessNormal
         m_program = std::make_unique<ProgramUnderTest>();
         ASSERT_TRUE(m_program->Start());
         ASSERT_TRUE(m_program->WaitForMainWindow());
-        ASSERT_NO_FATAL_FAILURE(PressStart());
+        ASSERT_TRUE(PressStart(m_program->MainWindow()));
         {
             StartStorm storm;
             ASSERT_TRUE(WaitUntil([&] { return storm.Started() >= 20; }, kDeadline,

@@ -25,12 +25,8 @@ protected:
         if (IsSkipped())
             return;
         m_program = std::make_unique<ProgramUnderTest>();
-        ASSERT_TRUE(m_program->Start());
-        ASSERT_TRUE(m_program->WaitForMainWindow());
+        ASSERT_TRUE(m_program->StartWithEngine(ClickMethod::Mouse));
         m_window = m_program->MainWindow();
-        ASSERT_TRUE(ClickControl(m_window, IDC_START, ClickMethod::Mouse));
-        ASSERT_TRUE(WaitUntil([&] { return static_cast<bool>(ShowsExactlyPage(m_window, kEnginePage)); },
-                              kDeadline, "the Engine page after Start"));
     }
 
     void TearDown() override
@@ -42,18 +38,8 @@ protected:
     // Starts a copy of the windowed helper as `name` and returns its window.
     HWND StartApplication(const std::wstring& name, ChildProcess& process)
     {
-        std::wstring failure;
-        EXPECT_TRUE(StartHelperAs(L"boostee", name, m_folder.Path(), name, process, &failure))
-            << Narrow(failure);
         HWND window = nullptr;
-        EXPECT_TRUE(WaitUntil(
-            [&] {
-                for (HWND candidate : TopLevelWindowsOf(process.Id()))
-                    if (IsWindowVisible(candidate))
-                        window = candidate;
-                return window != nullptr;
-            },
-            kDeadline, "the window of " + Narrow(name)));
+        EXPECT_TRUE(e2e::StartApplication(name, m_folder.Path(), process, &window));
         return window;
     }
 

@@ -1,5 +1,10 @@
 #include "Harness.h"
 
+#include "MainWindowLayout.h"
+
+#include "framework/Handle.h"
+#include "res/resource.h"
+
 #include <psapi.h>
 #include <tlhelp32.h>
 #include <winternl.h>
@@ -284,9 +289,10 @@ std::wstring CommandLineOf(DWORD processId)
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
     if (query == nullptr)
         return {};
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
-    if (process == nullptr)
+    const CKernelHandle owned(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    if (!owned)
         return {};
+    const HANDLE process = owned.Get();
     std::wstring commandLine;
     PROCESS_BASIC_INFORMATION basic{};
     PEB peb{};
@@ -300,7 +306,6 @@ std::wstring CommandLineOf(DWORD processId)
             !ReadFrom(process, parameters.CommandLine.Buffer, &commandLine[0], parameters.CommandLine.Length))
             commandLine.clear();
     }
-    CloseHandle(process);
     return commandLine;
 }
 
@@ -325,14 +330,14 @@ std::vector<DWORD> ProgramInstances()
 std::vector<DWORD> ProcessTree(DWORD processId)
 {
     std::vector<std::pair<DWORD, DWORD>> parents;   // (process, parent)
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE)
+    const CFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot)
         return {processId};
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof(entry);
-    for (BOOL found = Process32FirstW(snapshot, &entry); found; found = Process32NextW(snapshot, &entry))
+    for (BOOL found = Process32FirstW(snapshot.Get(), &entry); found;
+         found = Process32NextW(snapshot.Get(), &entry))
         parents.emplace_back(entry.th32ProcessID, entry.th32ParentProcessID);
-    CloseHandle(snapshot);
     std::vector<DWORD> tree{processId};
     for (size_t next = 0; next < tree.size(); ++next)
         for (const auto& [child, parent] : parents)
@@ -552,6 +557,38 @@ std::vector<HWND> TrayIconWindows()
     return icons;
 }
 
+// ---- the engine ------------------------------------------------------------------------
+
+testing::AssertionResult PressStart(HWND mainWindow, ClickMethod method)
+{
+    testing::AssertionResult clicked = ClickControl(mainWindow, IDC_START, method);
+    if (!clicked)
+        return clicked;
+    return WaitUntil([&] { return static_cast<bool>(ShowsExactlyPage(mainWindow, kEnginePage)); },
+                     kDeadline, "the Engine page after Start");
+}
+
+testing::AssertionResult StartApplication(const std::wstring& name, const std::wstring& folder,
+                                          ChildProcess& process, HWND* window,
+                                          DWORD creationFlags)
+{
+    std::wstring failure;
+    if (!StartHelperAs(L"boostee", name, folder, name, process, &failure, creationFlags))
+        return testing::AssertionFailure() << Narrow(failure);
+    HWND shown = nullptr;
+    testing::AssertionResult result = WaitUntil(
+        [&] {
+            for (HWND candidate : TopLevelWindowsOf(process.Id()))
+                if (IsWindowVisible(candidate))
+                    shown = candidate;
+            return shown != nullptr;
+        },
+        kDeadline, "the window of " + Narrow(name));
+    if (window != nullptr)
+        *window = shown;
+    return result;
+}
+
 // ---- the system's task tool ------------------------------------------------------------
 
 namespace {
@@ -729,6 +766,17 @@ testing::AssertionResult ProgramUnderTest::WaitForMainWindow(Milliseconds deadli
                << "the program ended with exit code " << exitCode << " before its window showed";
     }
     return result;
+}
+
+testing::AssertionResult ProgramUnderTest::StartWithEngine(ClickMethod method)
+{
+    testing::AssertionResult started = Start();
+    if (!started)
+        return started;
+    testing::AssertionResult shown = WaitForMainWindow();
+    if (!shown)
+        return shown;
+    return PressStart(m_mainWindow, method);
 }
 
 testing::AssertionResult ProgramUnderTest::StartSecondInstance(ChildProcess& second)

@@ -163,6 +163,18 @@ void PostTrayNotify(HWND mainWindow, UINT mouseMessage);
 // each icon is a child window of that tray.
 std::vector<HWND> TrayIconWindows();
 
+// ---- the engine ------------------------------------------------------------------------
+
+// Presses the main window's Start button and waits for the Engine page: the engine runs
+// from then on.
+testing::AssertionResult PressStart(HWND mainWindow, ClickMethod method = ClickMethod::BmClick);
+// Starts a copy of the windowed helper (boostee.exe) named `name` from `folder`, as an
+// application the user starts, and waits for its window to show; *window gets it when
+// asked for. `creationFlags` as StartHelperAs takes them.
+testing::AssertionResult StartApplication(const std::wstring& name, const std::wstring& folder,
+                                          ChildProcess& process, HWND* window = nullptr,
+                                          DWORD creationFlags = 0);
+
 // ---- the system's task tool ------------------------------------------------------------
 
 // The program runs the system's own C:\windows\system32\schtasks.exe. While an object of
@@ -217,6 +229,8 @@ public:
     testing::AssertionResult Start(const StartOptions& options = StartOptions());
     // Waits for the main window to exist and be visible; MainWindow() gives it afterwards.
     testing::AssertionResult WaitForMainWindow(Milliseconds deadline = kDeadline);
+    // Start, WaitForMainWindow and PressStart: the program with its engine running.
+    testing::AssertionResult StartWithEngine(ClickMethod method = ClickMethod::BmClick);
     // Starts another process of the same executable (a second start by the same user).
     testing::AssertionResult StartSecondInstance(ChildProcess& second);
     // Ends the program: the tray menu's Exit, then by force after `politeDeadline`.

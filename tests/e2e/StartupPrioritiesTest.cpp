@@ -52,12 +52,8 @@ protected:
     // parent's class, and the program's first pass lowers this driver too.
     void StartApplication(const std::wstring& name, ChildProcess& process)
     {
-        std::wstring failure;
-        ASSERT_TRUE(StartHelperAs(L"boostee", name, m_folder.Path(), name, process, &failure,
-                                  NORMAL_PRIORITY_CLASS))
-            << Narrow(failure);
-        ASSERT_TRUE(WaitUntil([&] { return !TopLevelWindowsOf(process.Id()).empty(); }, kDeadline,
-                              "the window of " + Narrow(name)));
+        ASSERT_TRUE(e2e::StartApplication(name, m_folder.Path(), process, nullptr,
+                                          NORMAL_PRIORITY_CLASS));
     }
 
     void StartProgram()

@@ -60,9 +60,7 @@ protected:
         ASSERT_TRUE(m_program->Start());
         ASSERT_TRUE(m_program->WaitForMainWindow());
         const HWND window = m_program->MainWindow();
-        ASSERT_TRUE(ClickControl(window, IDC_START, ClickMethod::BmClick));
-        ASSERT_TRUE(WaitUntil([&] { return ReadControl(window, IDC_TAB_SYSTEM).shown; }, kDeadline,
-                              "the page tabs"));
+        ASSERT_TRUE(PressStart(window));
         ASSERT_TRUE(ClickControl(window, IDC_TAB_SYSTEM, ClickMethod::BmClick));
         ASSERT_TRUE(WaitUntil([&] { return ShowsExactlyPage(window, kSystemPage); }, kDeadline,
                               "the System page"));

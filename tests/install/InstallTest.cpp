@@ -72,12 +72,7 @@ protected:
     {
         if (!e2e::FileExists(e2e::HelperPath(L"boostee")))
             return testing::AssertionFailure() << "the build has no boostee.exe helper";
-        testing::AssertionResult clicked = e2e::ClickControl(m_window, IDC_START, e2e::ClickMethod::Mouse);
-        if (!clicked)
-            return clicked;
-        testing::AssertionResult engine = e2e::WaitUntil(
-            [&] { return static_cast<bool>(e2e::ShowsExactlyPage(m_window, e2e::kEnginePage)); },
-            kDeadline, "the Engine page after Start");
+        testing::AssertionResult engine = e2e::PressStart(m_window, e2e::ClickMethod::Mouse);
         if (!engine)
             return engine;
         for (const wchar_t* name : {L"alpha.exe", L"bravo.exe"})
@@ -98,20 +93,8 @@ protected:
 
     testing::AssertionResult StartApplication(const std::wstring& name)
     {
-        auto process = std::make_unique<ChildProcess>();
-        std::wstring failure;
-        if (!e2e::StartHelperAs(L"boostee", name, m_helperFolder.Path(), name, *process, &failure))
-            return testing::AssertionFailure() << Narrow(failure);
-        const ChildProcess& started = *process;
-        m_helpers.push_back(std::move(process));
-        return e2e::WaitUntil(
-            [&] {
-                for (HWND window : e2e::TopLevelWindowsOf(started.Id()))
-                    if (IsWindowVisible(window))
-                        return true;
-                return false;
-            },
-            kDeadline, "the window of " + Narrow(name));
+        m_helpers.push_back(std::make_unique<ChildProcess>());
+        return e2e::StartApplication(name, m_helperFolder.Path(), *m_helpers.back());
     }
 
     testing::AssertionResult EveryApplicationBackAtNormal()

@@ -84,7 +84,7 @@ protected:
         system.AddProcess(GUARD, L"\\Device\\HarddiskVolume1\\Vexra\\VEXRA-by-Teskor.exe");
         system.AddProcess(OTHER, L"\\Device\\HarddiskVolume2\\Apps\\other.exe");
         system.processes[GUARD].priorityClass = REALTIME;
-        engine.m_strUserName = L"user1";
+        engine.SetUserName(L"user1");
     }
 
     // A guard of the test's own, with GUARD as the first id it is given.
@@ -131,29 +131,29 @@ TEST_F(EndOfRunTest, AfterRestoreBegun_BoostAndDemotionAreRefusedButNormalGoesTh
 TEST_F(EndOfRunTest, RestoreAtOrderlyEnd_RunsOnce)
 {
     endOfRun.RestoreAtOrderlyEnd();
-    const int enumerations = system.enumerations;
+    const int enumerations = system.enumerations.load();
     system.processes[APP].priorityClass = REALTIME;
     endOfRun.RestoreAtOrderlyEnd();
-    EXPECT_EQ(enumerations, system.enumerations);
+    EXPECT_EQ(enumerations, system.enumerations.load());
     EXPECT_EQ(REALTIME, system.ClassOf(APP));
 }
 
 TEST_F(EndOfRunTest, AfterRestore_ReportsAndCyclesOfTheEngineChangeNothing)
 {
-    engine.m_bEngineStarted = TRUE;
+    engine.Start();
     endOfRun.RestoreAtOrderlyEnd();
     const size_t changesOfRestore = system.changes.size();
 
     system.AddProcess(400, L"\\Device\\HarddiskVolume2\\Apps\\late.exe");
-    engine.OnProcessStarted(400, 1);
-    engine.OnProcessPresent(OTHER, 1);
+    engine.OnProcessStarted(400);
+    engine.OnProcessPresent(OTHER);
     system.foreground = system.AddWindow(APP);
     engine.RunForegroundCycle();
 
     EXPECT_EQ(changesOfRestore, system.changes.size());
     EXPECT_EQ(NORMAL, system.ClassOf(APP));
     EXPECT_EQ(NORMAL, system.ClassOf(400));
-    EXPECT_EQ(OWN, engine.m_dwBoostedPid) << "a refused boost boosted nothing";
+    EXPECT_EQ(OWN, engine.BoostedPid()) << "a refused boost boosted nothing";
 }
 
 TEST_F(EndOfRunTest, CrashRestoreOnAnotherThreadDuringACycle_TheCycleRaisesNothingAfterwards)
@@ -168,7 +168,7 @@ TEST_F(EndOfRunTest, CrashRestoreOnAnotherThreadDuringACycle_TheCycleRaisesNothi
     engine.RunForegroundCycle();
 
     EXPECT_EQ(NORMAL, system.ClassOf(APP)) << "the cycle boosted the application after the restore";
-    EXPECT_EQ(OWN, engine.m_dwBoostedPid);
+    EXPECT_EQ(OWN, engine.BoostedPid());
 }
 
 TEST_F(EndOfRunTest, RestoreBeginsBetweenTheCheckAndTheAct_TheProcessEndsNormal)
@@ -190,7 +190,7 @@ TEST_F(EndOfRunTest, RestoreBeginsBetweenTheCheckAndTheAct_TheProcessEndsNormal)
 
     ASSERT_TRUE(restored);
     EXPECT_EQ(NORMAL, system.ClassOf(APP));
-    EXPECT_EQ(OWN, engine.m_dwBoostedPid) << "a boost the gate undid boosted nothing";
+    EXPECT_EQ(OWN, engine.BoostedPid()) << "a boost the gate undid boosted nothing";
 }
 
 TEST_F(EndOfRunTest, RestoreBeginsDuringADemotion_TheDemotedProcessEndsNormal)
@@ -228,7 +228,7 @@ TEST_F(EndOfRunTest, EndGuard_IsNeverBoostedDemotedOrRestored)
     EXPECT_FALSE(control.SetProcessPriorityMode(GUARD, PRIORITY_NORMAL));
 
     // The watcher's first pass lowers every process it finds.
-    engine.OnProcessPresent(GUARD, 1);
+    engine.OnProcessPresent(GUARD);
     endOfRun.RestoreAtOrderlyEnd();
 
     EXPECT_EQ(0, system.ChangesOf(GUARD));
@@ -397,7 +397,7 @@ TEST_F(EndOfRunTest, Restore_ParentBelowNormalGivesBirthDuringThePass_ChildEndsN
     EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), system.ClassOf(CHILD));
     EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), system.ClassOf(PARENT));
     // One pass that left the child behind, one that set it, one that found nothing.
-    EXPECT_EQ(3, system.enumerations);
+    EXPECT_EQ(3, system.enumerations.load());
 }
 
 TEST_F(EndOfRunTest, Restore_NothingLeftToSet_EndsAfterOnePass)
@@ -406,12 +406,12 @@ TEST_F(EndOfRunTest, Restore_NothingLeftToSet_EndsAfterOnePass)
     system.processes[DRIVER].openable = false;   // cannot be read: set blindly, once
 
     Restore();
-    const int afterFirst = system.enumerations;
+    const int afterFirst = system.enumerations.load();
     EXPECT_EQ(2, afterFirst);   // the one that set chrome, the one that found nothing
     EXPECT_EQ(0, system.ChangesOf(NOTEPAD)) << "a process already normal is left as it is";
 
     Restore();
-    EXPECT_EQ(afterFirst + 1, system.enumerations);
+    EXPECT_EQ(afterFirst + 1, system.enumerations.load());
 }
 
 TEST_F(EndOfRunTest, Restore_ParentGivingBirthWithoutEnd_StopsAfterTheLimit)
@@ -430,7 +430,7 @@ TEST_F(EndOfRunTest, Restore_ParentGivingBirthWithoutEnd_StopsAfterTheLimit)
 
     Restore();
 
-    EXPECT_EQ(RESTORE_PASS_LIMIT, system.enumerations);
+    EXPECT_EQ(RESTORE_PASS_LIMIT, system.enumerations.load());
 }
 
 TEST_F(EndOfRunTest, Restore_ListUnreadable_ChangesNothing)
@@ -439,5 +439,5 @@ TEST_F(EndOfRunTest, Restore_ListUnreadable_ChangesNothing)
     system.failEnumeration = true;
     Restore();
     EXPECT_TRUE(system.changes.empty());
-    EXPECT_EQ(1, system.enumerations);
+    EXPECT_EQ(1, system.enumerations.load());
 }

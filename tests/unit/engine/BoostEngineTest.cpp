@@ -1,13 +1,7 @@
 // The engine's decisions against a made-up system: the foreground cycle, the start
 // watcher's two messages and the announcement.
-#include "FakeProcessSystem.h"
-
-#include "endofrun/EndOfRun.h"
-#include "engine/BoostEngine.h"
-#include "engine/FocusPids.h"
-#include "engine/ProcessIdentity.h"
-
-#include <gtest/gtest.h>
+#include "BoostEngineTestAccess.h"
+#include "EngineFixture.h"
 
 namespace
 {
@@ -17,44 +11,27 @@ const DWORD APP_B = 304;
 const DWORD HOST = 308;
 const DWORD PLUGIN = 312;
 
-const DWORD REALTIME = REALTIME_PRIORITY_CLASS;
-const DWORD BELOW = BELOW_NORMAL_PRIORITY_CLASS;
-const DWORD NORMAL = NORMAL_PRIORITY_CLASS;
-
-class BoostEngineTest : public testing::Test
+class BoostEngineTest : public EngineFixture
 {
 protected:
     void SetUp() override
     {
-        g_nFocusPidCount = 0;
-        g_strProcessName.Empty();
-        g_strProcessUser.Empty();
-        g_strProcessDomain.Empty();
+        EngineFixture::SetUp();
         system.AddProcess(APP_A, L"\\Device\\HarddiskVolume2\\Apps\\appa.exe");
         system.AddProcess(APP_B, L"\\Device\\HarddiskVolume2\\Apps\\appb.exe");
         windowA = system.AddWindow(APP_A);
         windowB = system.AddWindow(APP_B);
-        engine.m_strUserName = L"user1";
-    }
-
-    void BringToFront(HWND hWnd)
-    {
-        system.foreground = hWnd;
-        engine.RunForegroundCycle();
+        engine.SetUserName(L"user1");
     }
 
     // A process the user just started, reported by the watcher.
     DWORD StartApp(DWORD pid, const wchar_t* imagePath)
     {
         system.AddProcess(pid, imagePath);
-        engine.OnProcessStarted(pid, 1);
+        engine.OnProcessStarted(pid);
         return pid;
     }
 
-    FakeProcessSystem system;
-    FakeBoostView view;
-    CEndOfRun endOfRun{system};
-    CBoostEngine engine{system, view, endOfRun};
     HWND windowA = NULL;
     HWND windowB = NULL;
 };
@@ -67,7 +44,7 @@ TEST_F(BoostEngineTest, Cycle_SwitchingBetweenTwoApps_AlternatesRealtimeAndBelow
     BringToFront(windowA);
     EXPECT_EQ(REALTIME, system.ClassOf(APP_A));
     EXPECT_EQ(NORMAL, system.ClassOf(APP_B));
-    EXPECT_EQ(APP_A, engine.m_dwBoostedPid);
+    EXPECT_EQ(APP_A, engine.BoostedPid());
 
     BringToFront(windowB);
     EXPECT_EQ(BELOW, system.ClassOf(APP_A));
@@ -76,7 +53,7 @@ TEST_F(BoostEngineTest, Cycle_SwitchingBetweenTwoApps_AlternatesRealtimeAndBelow
     BringToFront(windowA);
     EXPECT_EQ(REALTIME, system.ClassOf(APP_A));
     EXPECT_EQ(BELOW, system.ClassOf(APP_B));
-    EXPECT_EQ(APP_A, engine.m_dwBoostedPid);
+    EXPECT_EQ(APP_A, engine.BoostedPid());
     // Nothing else was touched, and the program itself was never demoted.
     EXPECT_EQ(NORMAL, system.ClassOf(OWN));
 }
@@ -99,7 +76,7 @@ TEST_F(BoostEngineTest, Cycle_NoForegroundWindow_OnlyUpdatesProcessCount)
     ASSERT_EQ(1u, view.processCountTexts.size());
     EXPECT_EQ(L"3", view.processCountTexts[0]);
     EXPECT_TRUE(system.changes.empty());
-    EXPECT_EQ(OWN, engine.m_dwBoostedPid);
+    EXPECT_EQ(OWN, engine.BoostedPid());
     EXPECT_EQ(1, view.updates);
 }
 
@@ -110,7 +87,7 @@ TEST_F(BoostEngineTest, Cycle_OwnWindowInFront_BoostsOwnProcessAndDemotesPreviou
 
     EXPECT_EQ(REALTIME, system.ClassOf(OWN));
     EXPECT_EQ(BELOW, system.ClassOf(APP_A));
-    EXPECT_EQ(OWN, engine.m_dwBoostedPid);
+    EXPECT_EQ(OWN, engine.BoostedPid());
 }
 
 TEST_F(BoostEngineTest, Cycle_WindowHostingAnotherProcessesChild_BoostsTheHostedProcess)
@@ -127,11 +104,10 @@ TEST_F(BoostEngineTest, Cycle_WindowHostingAnotherProcessesChild_BoostsTheHosted
 
     EXPECT_EQ(REALTIME, system.ClassOf(PLUGIN));
     EXPECT_EQ(NORMAL, system.ClassOf(HOST));
-    EXPECT_EQ(PLUGIN, engine.m_dwBoostedPid);
+    EXPECT_EQ(PLUGIN, engine.BoostedPid());
     // The focus list: the window's process, every child's, then the boosted process
     // and its namesakes (itself once more).
-    const std::vector<DWORD> focus(g_adwFocusPids, g_adwFocusPids + g_nFocusPidCount);
-    EXPECT_EQ((std::vector<DWORD>{HOST, HOST, PLUGIN, PLUGIN, HOST, PLUGIN, PLUGIN}), focus);
+    EXPECT_EQ((std::vector<DWORD>{HOST, HOST, PLUGIN, PLUGIN, HOST, PLUGIN, PLUGIN}), FocusList());
 }
 
 TEST_F(BoostEngineTest, Cycle_ThousandsOfChildWindows_FocusListStaysWithinItsSize)
@@ -151,7 +127,7 @@ TEST_F(BoostEngineTest, Cycle_BoostFails_KeepsBoostedPidAndBoostsNoNamesakes)
 
     BringToFront(windowB);
 
-    EXPECT_EQ(APP_A, engine.m_dwBoostedPid);
+    EXPECT_EQ(APP_A, engine.BoostedPid());
     EXPECT_EQ(NORMAL, system.ClassOf(APP_B + 100));
     // The application in front did change, so the old one went down all the same.
     EXPECT_EQ(BELOW, system.ClassOf(APP_A));
@@ -164,7 +140,7 @@ TEST_F(BoostEngineTest, Cycle_ProcessListUnreadable_SkipsCycleAndLeavesItRunnabl
     engine.RunForegroundCycle();
     EXPECT_TRUE(view.processCountTexts.empty());
     EXPECT_TRUE(system.changes.empty());
-    EXPECT_EQ(0, engine.m_bCycleBusy);
+    EXPECT_FALSE(CBoostEngineTestAccess::IsCycleBusy(engine));
 
     system.failEnumeration = false;
     engine.RunForegroundCycle();
@@ -182,7 +158,7 @@ TEST_F(BoostEngineTest, Cycle_EnteredWhileRunning_InnerCycleDoesNothing)
 
     EXPECT_EQ(1u, view.processCountTexts.size());
     EXPECT_EQ(2, system.ChangesOf(APP_A));   // one boost, then itself again as a namesake
-    EXPECT_EQ(0, engine.m_bCycleBusy);
+    EXPECT_FALSE(CBoostEngineTestAccess::IsCycleBusy(engine));
 }
 
 // ---- Message 1131: a process started ----
@@ -196,7 +172,7 @@ TEST_F(BoostEngineTest, BoostedIdGivenToAnotherProcess_NeitherItNorItsNamesakesA
     system.AddProcess(SVCHOST_1, L"\\Device\\HarddiskVolume1\\Windows\\System32\\svchost.exe");
     system.AddProcess(SVCHOST_2, L"\\Device\\HarddiskVolume1\\Windows\\System32\\svchost.exe");
     BringToFront(windowA);
-    ASSERT_EQ(APP_A, engine.m_dwBoostedPid);
+    ASSERT_EQ(APP_A, engine.BoostedPid());
 
     // The boosted application ends; before anything else comes to the front, Windows
     // gives its id to one more svchost.exe.
@@ -211,9 +187,9 @@ TEST_F(BoostEngineTest, BoostedIdGivenToAnotherProcess_NeitherItNorItsNamesakesA
 
 TEST_F(BoostEngineTest, StartedProcessBoostedThenItsIdReused_TheNextStartDoesNotLowerTheNewOwner)
 {
-    engine.m_bEngineStarted = TRUE;
+    engine.Start();
     StartApp(500, L"\\Device\\HarddiskVolume2\\Apps\\first.exe");
-    ASSERT_EQ(500u, engine.m_dwBoostedPid);
+    ASSERT_EQ(500u, engine.BoostedPid());
     system.AddProcess(500, L"\\Device\\HarddiskVolume1\\Windows\\System32\\svchost.exe");
 
     system.changes.clear();
@@ -241,68 +217,68 @@ TEST_F(BoostEngineTest, NamesakeWhoseIdNowNamesAnotherProcess_IsNotLoweredWithTh
 
 TEST_F(BoostEngineTest, ProcessStarted_BeforeStart_IsIgnored)
 {
-    EXPECT_EQ(1, engine.OnProcessStarted(APP_A, 1));
+    EXPECT_EQ(1, engine.OnProcessStarted(APP_A));
     EXPECT_TRUE(system.changes.empty());
-    EXPECT_EQ(0, engine.m_nStartedPidCount);
-    EXPECT_EQ(0xFFFFFFFFu, engine.m_dwLastStartedPid);
+    EXPECT_EQ(0, CBoostEngineTestAccess::StartedPidCount(engine));
+    EXPECT_EQ(0xFFFFFFFFu, CBoostEngineTestAccess::LastStartedPid(engine));
 }
 
 TEST_F(BoostEngineTest, ProcessStarted_BoostsItAtOnceAndDemotesThePreviousOne)
 {
-    engine.m_bEngineStarted = TRUE;
+    engine.Start();
     BringToFront(windowA);
     system.changes.clear();
 
-    EXPECT_EQ(0, engine.OnProcessStarted(APP_B, 1));
+    EXPECT_EQ(0, engine.OnProcessStarted(APP_B));
 
     EXPECT_EQ(REALTIME, system.ClassOf(APP_B));
     EXPECT_EQ(BELOW, system.ClassOf(APP_A));
-    EXPECT_EQ(APP_B, engine.m_dwBoostedPid);
-    EXPECT_EQ(APP_B, engine.m_dwLastStartedPid);
+    EXPECT_EQ(APP_B, engine.BoostedPid());
+    EXPECT_EQ(APP_B, CBoostEngineTestAccess::LastStartedPid(engine));
     // Namesakes are left to the next change of the application in front.
     EXPECT_EQ(2u, system.changes.size());
 }
 
 TEST_F(BoostEngineTest, ProcessStarted_ReportedTwiceInARow_IsActedOnOnce)
 {
-    engine.m_bEngineStarted = TRUE;
-    engine.OnProcessStarted(APP_A, 1);
-    engine.OnProcessStarted(APP_A, 1);
+    engine.Start();
+    engine.OnProcessStarted(APP_A);
+    engine.OnProcessStarted(APP_A);
 
     EXPECT_EQ(1, system.ChangesOf(APP_A));
-    EXPECT_EQ(1, engine.m_nStartedPidCount);
+    EXPECT_EQ(1, CBoostEngineTestAccess::StartedPidCount(engine));
 }
 
 TEST_F(BoostEngineTest, ProcessStarted_BoostFails_StillRemembered)
 {
-    engine.m_bEngineStarted = TRUE;
+    engine.Start();
     system.processes[APP_B].openable = false;
-    engine.OnProcessStarted(APP_B, 1);
+    engine.OnProcessStarted(APP_B);
 
-    EXPECT_EQ(OWN, engine.m_dwBoostedPid);
-    EXPECT_EQ(APP_B, engine.m_dwLastStartedPid);
-    ASSERT_EQ(1, engine.m_nStartedPidCount);
-    EXPECT_EQ(APP_B, engine.m_adwStartedPids[0]);
+    EXPECT_EQ(OWN, engine.BoostedPid());
+    EXPECT_EQ(APP_B, CBoostEngineTestAccess::LastStartedPid(engine));
+    ASSERT_EQ(1, CBoostEngineTestAccess::StartedPidCount(engine));
+    EXPECT_EQ(APP_B, CBoostEngineTestAccess::StartedPids(engine)[0]);
 }
 
 TEST_F(BoostEngineTest, ProcessStarted_MoreThanTheListHolds_KeepsTheFirst1024)
 {
-    engine.m_bEngineStarted = TRUE;
+    engine.Start();
     for (DWORD i = 0; i < STARTED_PID_CAPACITY + 5; ++i)
-        engine.OnProcessStarted(5000 + 4 * i, 1);
-    EXPECT_EQ(STARTED_PID_CAPACITY, engine.m_nStartedPidCount);
+        engine.OnProcessStarted(5000 + 4 * i);
+    EXPECT_EQ(STARTED_PID_CAPACITY, CBoostEngineTestAccess::StartedPidCount(engine));
     EXPECT_EQ(5000u + 4 * (STARTED_PID_CAPACITY - 1),
-              engine.m_adwStartedPids[STARTED_PID_CAPACITY - 1]);
+              CBoostEngineTestAccess::StartedPids(engine)[STARTED_PID_CAPACITY - 1]);
 }
 
 // ---- Message 1132: a process present at start-up ----
 
 TEST_F(BoostEngineTest, ProcessPresent_RaisesOwnProcessAndLowersTheReportedOne)
 {
-    EXPECT_EQ(0, engine.OnProcessPresent(APP_A, 1));
+    EXPECT_EQ(0, engine.OnProcessPresent(APP_A));
     EXPECT_EQ(REALTIME, system.ClassOf(OWN));
     EXPECT_EQ(BELOW, system.ClassOf(APP_A));
-    EXPECT_EQ(APP_A, engine.m_dwLastStartedPid);
+    EXPECT_EQ(APP_A, CBoostEngineTestAccess::LastStartedPid(engine));
     EXPECT_EQ(L"appa.exe", std::wstring(g_strProcessName));
 }
 
@@ -310,8 +286,8 @@ TEST_F(BoostEngineTest, ProcessPresent_OwnIdReportedLast_ProgramEndsAtRealtime)
 {
     // The watcher's first pass reports in ascending order; the program often has the
     // highest id of it, so its own report comes last.
-    engine.OnProcessPresent(APP_A, 1);
-    engine.OnProcessPresent(OWN, 1);
+    engine.OnProcessPresent(APP_A);
+    engine.OnProcessPresent(OWN);
     EXPECT_EQ(REALTIME, system.ClassOf(OWN));
     EXPECT_EQ(BELOW, system.ClassOf(APP_A));
 
@@ -324,17 +300,17 @@ TEST_F(BoostEngineTest, ProcessPresent_OwnIdReportedLast_ProgramEndsAtRealtime)
 TEST_F(BoostEngineTest, ProcessPresent_NamelessProcess_DoesNotBecomeLastStarted)
 {
     system.processes[APP_B].identityName.clear();
-    engine.OnProcessPresent(APP_A, 1);
-    engine.OnProcessPresent(APP_B, 1);
+    engine.OnProcessPresent(APP_A);
+    engine.OnProcessPresent(APP_B);
     EXPECT_EQ(BELOW, system.ClassOf(APP_B));
-    EXPECT_EQ(APP_A, engine.m_dwLastStartedPid);
+    EXPECT_EQ(APP_A, CBoostEngineTestAccess::LastStartedPid(engine));
 }
 
 // ---- Announcement of a newly started application in front ----
 
 TEST_F(BoostEngineTest, Announce_StartedAppComesToFront_AnnouncedOnce)
 {
-    engine.m_bEngineStarted = TRUE;
+    engine.Start();
     const DWORD editor = StartApp(400, L"\\Device\\HarddiskVolume2\\Apps\\notepad.exe");
     HWND editorWindow = system.AddWindow(editor);
 
@@ -346,16 +322,16 @@ TEST_F(BoostEngineTest, Announce_StartedAppComesToFront_AnnouncedOnce)
     EXPECT_EQ(L"VEXRA Boosted", view.popups[0].second);
     ASSERT_EQ(1u, view.focusTexts.size());
     EXPECT_EQ(L"notepad", view.focusTexts[0]);
-    EXPECT_EQ(0, engine.m_nStartedPidCount);
+    EXPECT_EQ(0, CBoostEngineTestAccess::StartedPidCount(engine));
 }
 
 TEST_F(BoostEngineTest, Announce_ThreeStartedSecondToFront_AnnouncesSecondAndForgetsOthers)
 {
-    engine.m_bEngineStarted = TRUE;
+    engine.Start();
     StartApp(400, L"\\Device\\HarddiskVolume2\\Apps\\first.exe");
     StartApp(404, L"\\Device\\HarddiskVolume2\\Apps\\second.exe");
     StartApp(408, L"\\Device\\HarddiskVolume2\\Apps\\third.exe");
-    ASSERT_EQ(3, engine.m_nStartedPidCount);
+    ASSERT_EQ(3, CBoostEngineTestAccess::StartedPidCount(engine));
 
     BringToFront(system.AddWindow(404));
     BringToFront(system.AddWindow(408));
@@ -363,12 +339,12 @@ TEST_F(BoostEngineTest, Announce_ThreeStartedSecondToFront_AnnouncesSecondAndFor
 
     ASSERT_EQ(1u, view.popups.size());
     EXPECT_EQ(L"SECOND is now", view.popups[0].first);
-    EXPECT_EQ(404u, engine.m_dwLastStartedPid);
+    EXPECT_EQ(404u, CBoostEngineTestAccess::LastStartedPid(engine));
 }
 
 TEST_F(BoostEngineTest, Announce_ProductNameAndLongNames_AreCut)
 {
-    engine.m_bEngineStarted = TRUE;
+    engine.Start();
     StartApp(400, L"\\Device\\HarddiskVolume2\\Apps\\ed.exe");
     system.processes[400].productName = L"Editor 2.1";
     BringToFront(system.AddWindow(400));
@@ -387,8 +363,8 @@ TEST_F(BoostEngineTest, Announce_ProductNameAndLongNames_AreCut)
 
 TEST_F(BoostEngineTest, Announce_OwnerDiffersOnlyInCase_IsAnnounced)
 {
-    engine.m_bEngineStarted = TRUE;
-    engine.m_strUserName = L"User1";
+    engine.Start();
+    engine.SetUserName(L"User1");
     StartApp(400, L"\\Device\\HarddiskVolume2\\Apps\\notepad.exe");
     system.processes[400].user = L"uSER1";
     BringToFront(system.AddWindow(400));
@@ -397,7 +373,7 @@ TEST_F(BoostEngineTest, Announce_OwnerDiffersOnlyInCase_IsAnnounced)
 
 TEST_F(BoostEngineTest, Announce_ProcessOfAnotherAccount_BoostedButNotAnnounced)
 {
-    engine.m_bEngineStarted = TRUE;
+    engine.Start();
     StartApp(400, L"\\Device\\HarddiskVolume2\\Windows\\service.exe");
     system.processes[400].user = L"SYSTEM";
     BringToFront(system.AddWindow(400));
@@ -405,14 +381,14 @@ TEST_F(BoostEngineTest, Announce_ProcessOfAnotherAccount_BoostedButNotAnnounced)
     EXPECT_EQ(REALTIME, system.ClassOf(400));
     EXPECT_TRUE(view.popups.empty());
     EXPECT_TRUE(view.focusTexts.empty());
-    EXPECT_EQ(400u, engine.m_dwLastStartedPid);
-    EXPECT_EQ(0, engine.m_nStartedPidCount);
+    EXPECT_EQ(400u, CBoostEngineTestAccess::LastStartedPid(engine));
+    EXPECT_EQ(0, CBoostEngineTestAccess::StartedPidCount(engine));
 }
 
 TEST_F(BoostEngineTest, Announce_NoOwnerFoundAndNoUserName_IsNotAnnounced)
 {
-    engine.m_bEngineStarted = TRUE;
-    engine.m_strUserName.Empty();
+    engine.Start();
+    engine.SetUserName(CString());
     StartApp(400, L"\\Device\\HarddiskVolume2\\Apps\\notepad.exe");
     system.processes[400].user.clear();
     BringToFront(system.AddWindow(400));
@@ -421,12 +397,12 @@ TEST_F(BoostEngineTest, Announce_NoOwnerFoundAndNoUserName_IsNotAnnounced)
 
 TEST_F(BoostEngineTest, Announce_NoNameFound_StopsBeforeAnything)
 {
-    engine.m_bEngineStarted = TRUE;
+    engine.Start();
     StartApp(400, L"\\Device\\HarddiskVolume2\\Apps\\notepad.exe");
     system.processes[400].identityName.clear();
-    engine.m_dwLastStartedPid = 7;
+    CBoostEngineTestAccess::SetLastStartedPid(engine, 7);
     BringToFront(system.AddWindow(400));
 
     EXPECT_TRUE(view.popups.empty());
-    EXPECT_EQ(7u, engine.m_dwLastStartedPid);
+    EXPECT_EQ(7u, CBoostEngineTestAccess::LastStartedPid(engine));
 }

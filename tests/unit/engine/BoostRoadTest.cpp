@@ -1,6 +1,7 @@
 // The whole road of a boost with real processes under Wine: the watcher reports a new
 // program, the engine boosts it, the program's window comes to the front and the boost
 // is announced, as the main dialog wires them together.
+#include "BoostEngineTestAccess.h"
 #include "Boostee.h"
 #include "FakeProcessSystem.h"
 #include "WatcherProbe.h"
@@ -23,22 +24,22 @@ TEST(BoostRoad, ProgramStartedThenInFront_BoostedAndAnnouncedOnce)
     FakeBoostView view;
     CEndOfRun endOfRun(system);
     CBoostEngine engine(system, view, endOfRun);
-    engine.m_strUserName = userName;
+    engine.SetUserName(userName);
 
     ReportWindow window;
     window.onReport = [&](UINT message, WPARAM wParam, LPARAM lParam) {
-        return message == WM_PROCESS_STARTED ? engine.OnProcessStarted(wParam, lParam)
-                                             : engine.OnProcessPresent(wParam, lParam);
+        return message == WM_PROCESS_STARTED ? engine.OnProcessStarted(static_cast<DWORD>(wParam))
+                                             : engine.OnProcessPresent(static_cast<DWORD>(wParam));
     };
-    CObservableNotify watcher;
+    CObservableNotify watcher(system);
     ASSERT_TRUE(watcher.Start(1, TRUE, window.Handle()));
     ASSERT_TRUE(window.PumpUntil([&] { return watcher.FirstPassDone(); }));
-    engine.m_bEngineStarted = TRUE;
+    engine.Start();
 
     CBoostee app;
     ASSERT_TRUE(app.Start(HelpersFolder() + L"\\boostee.exe", L"road"));
     ASSERT_TRUE(window.PumpUntil([&] { return window.Has(WM_PROCESS_STARTED, app.Pid()); }));
-    EXPECT_EQ(app.Pid(), engine.m_dwBoostedPid);
+    EXPECT_EQ(app.Pid(), engine.BoostedPid());
 
     // The dialog's 50 ms timer, until the program's window is in front and announced.
     const bool announced = window.PumpUntil([&] {
@@ -57,7 +58,7 @@ TEST(BoostRoad, ProgramStartedThenInFront_BoostedAndAnnouncedOnce)
     EXPECT_EQ(L"VEXRA Boosted", view.popups[0].second);
     EXPECT_EQ(L"boostee", view.focusTexts.at(0));
     EXPECT_EQ(static_cast<DWORD>(REALTIME_PRIORITY_CLASS), ReadPriorityClass(app.Pid()));
-    EXPECT_EQ(0, engine.m_nStartedPidCount);
+    EXPECT_EQ(0, CBoostEngineTestAccess::StartedPidCount(engine));
 
     endOfRun.RestoreAtOrderlyEnd();
     EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), ReadPriorityClass(app.Pid()));

@@ -1,56 +1,31 @@
 // What a cycle opens and keeps, against a made-up system whose opens are counted: the
 // engine learns a process's name once, tells a new process on an old id from the one it
 // knew, and forgets what has ended.
-#include "FakeProcessSystem.h"
-
-#include "endofrun/EndOfRun.h"
-#include "engine/BoostEngine.h"
-#include "engine/FocusPids.h"
-#include "engine/ProcessIdentity.h"
-
-#include <gtest/gtest.h>
+#include "BoostEngineTestAccess.h"
+#include "EngineFixture.h"
 
 #include <new>
 
 namespace
 {
-const DWORD CHROME = 200;
-const DWORD DRIVER = 204;
-const DWORD NOTEPAD = 208;
 const DWORD APP_A = 300;
 const DWORD APP_B = 304;
 
-const DWORD REALTIME = REALTIME_PRIORITY_CLASS;
-const DWORD BELOW = BELOW_NORMAL_PRIORITY_CLASS;
-const DWORD NORMAL = NORMAL_PRIORITY_CLASS;
-
-class EngineCostTest : public testing::Test
+class EngineCostTest : public EngineFixture
 {
 protected:
     void SetUp() override
     {
-        g_nFocusPidCount = 0;
-        system.AddProcess(CHROME, L"\\Device\\HarddiskVolume2\\Apps\\chrome.exe");
-        system.AddProcess(DRIVER, L"\\Device\\HarddiskVolume2\\Tools\\chromedriver.exe");
-        system.AddProcess(NOTEPAD, L"\\Device\\HarddiskVolume2\\Windows\\notepad.exe");
+        EngineFixture::SetUp();
+        AddBrowserToolAndEditor();
         system.AddProcess(APP_A, L"\\Device\\HarddiskVolume2\\Apps\\appa.exe");
         system.AddProcess(APP_B, L"\\Device\\HarddiskVolume2\\Apps\\appb.exe");
         chromeWindow = system.AddWindow(CHROME);
         windowA = system.AddWindow(APP_A);
         windowB = system.AddWindow(APP_B);
-        engine.m_bEngineStarted = TRUE;
+        engine.Start();
     }
 
-    void BringToFront(HWND hWnd)
-    {
-        system.foreground = hWnd;
-        engine.RunForegroundCycle();
-    }
-
-    FakeProcessSystem system;
-    FakeBoostView view;
-    CEndOfRun endOfRun{system};
-    CBoostEngine engine{system, view, endOfRun};
     HWND chromeWindow = NULL;
     HWND windowA = NULL;
     HWND windowB = NULL;
@@ -142,8 +117,7 @@ TEST_F(EngineCostTest, IdReusedByAnotherProgram_IsNotTakenForTheNamesakeItReplac
 
     EXPECT_EQ(NORMAL, system.ClassOf(DRIVER));
     EXPECT_EQ((std::vector<DWORD>{DRIVER}), system.factReads) << "found out when changed";
-    const std::vector<DWORD> focus(g_adwFocusPids, g_adwFocusPids + g_nFocusPidCount);
-    EXPECT_EQ((std::vector<DWORD>{CHROME, CHROME, CHROME}), focus);
+    EXPECT_EQ((std::vector<DWORD>{CHROME, CHROME, CHROME}), FocusList());
 }
 
 TEST_F(EngineCostTest, IdReusedAndReportedAsStarted_IsNamedAfreshAndJoinsItsNamesakes)
@@ -151,7 +125,7 @@ TEST_F(EngineCostTest, IdReusedAndReportedAsStarted_IsNamedAfreshAndJoinsItsName
     BringToFront(chromeWindow);
     // notepad ends and a chromedriver is given its id; the watcher reports the start.
     system.AddProcess(NOTEPAD, L"\\Device\\HarddiskVolume2\\Tools\\chromedriver.exe");
-    engine.OnProcessStarted(NOTEPAD, 1);
+    engine.OnProcessStarted(NOTEPAD);
     system.factReads.clear();
 
     BringToFront(chromeWindow);
@@ -183,7 +157,7 @@ TEST_F(EngineCostTest, ExceptionInsideACycle_TheNextCycleStillRuns)
 {
     view.onProcessCount = [] { throw std::bad_alloc(); };
     EXPECT_THROW(BringToFront(windowA), std::bad_alloc);
-    EXPECT_EQ(0, engine.m_bCycleBusy);
+    EXPECT_FALSE(CBoostEngineTestAccess::IsCycleBusy(engine));
 
     view.onProcessCount = nullptr;
     BringToFront(windowA);
@@ -236,5 +210,5 @@ TEST_F(EngineCostTest, CycleOverAGivenList_ReadsNoListOfItsOwn)
     EXPECT_EQ(REALTIME, system.ClassOf(DRIVER));
     ASSERT_EQ(1u, view.processCountTexts.size());
     EXPECT_EQ(std::to_wstring(listed.size()), view.processCountTexts[0]);
-    EXPECT_EQ(0, engine.m_bCycleBusy);
+    EXPECT_FALSE(CBoostEngineTestAccess::IsCycleBusy(engine));
 }

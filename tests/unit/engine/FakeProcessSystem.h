@@ -1,14 +1,20 @@
 // A made-up system for the boost engine's unit tests: processes with image names,
 // priority classes and owners, windows with owning processes and child windows, and a
 // foreground window. Records every class change in order.
+//
+// The start watcher reads the process list from its own thread: while one runs, a test
+// changes the list only through AddProcess, RemoveProcess and SetListOrder, which hold
+// the list's lock as EnumProcessIds does, and reads the calls counted in `enumerations`.
 #pragma once
 
 #include "engine/BoostView.h"
 #include "engine/ProcessSystem.h"
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,6 +32,13 @@ struct FakeProcess
     ULONGLONG creationTime = 0;    // unique per process: a new process on an old id differs
 };
 
+// In which order EnumProcessIds lists the ids (Windows promises none).
+enum class ListOrder
+{
+    Ascending,
+    Descending,
+};
+
 class FakeProcessSystem : public IProcessSystem
 {
 public:
@@ -38,6 +51,7 @@ public:
 
     FakeProcess& AddProcess(DWORD pid, const std::wstring& imagePath)
     {
+        std::lock_guard<std::mutex> lock(m_listLock);
         FakeProcess& process = processes[pid];
         process = FakeProcess();
         process.imagePath = imagePath;
@@ -47,6 +61,18 @@ public:
         process.user = L"user1";
         process.domain = L"PC";
         return process;
+    }
+
+    void RemoveProcess(DWORD pid)
+    {
+        std::lock_guard<std::mutex> lock(m_listLock);
+        processes.erase(pid);
+    }
+
+    void SetListOrder(ListOrder order)
+    {
+        std::lock_guard<std::mutex> lock(m_listLock);
+        m_listOrder = order;
     }
 
     // A process started by `parent`, with Windows' rule for its class: a parent running
@@ -93,13 +119,16 @@ public:
             onEnumerate();
         if (failEnumeration)
             return FALSE;
+        std::lock_guard<std::mutex> lock(m_listLock);
         DWORD count = 0;
-        for (const auto& entry : processes)
-        {
-            if ((count + 1) * sizeof(DWORD) > bufferLength)
-                break;
-            pids[count++] = entry.first;
-        }
+        auto list = [&](auto first, auto last) {
+            for (; first != last && (count + 1) * sizeof(DWORD) <= bufferLength; ++first)
+                pids[count++] = first->first;
+        };
+        if (m_listOrder == ListOrder::Ascending)
+            list(processes.begin(), processes.end());
+        else
+            list(processes.rbegin(), processes.rend());
         *bytesReturned = count * sizeof(DWORD);
         return TRUE;
     }
@@ -199,8 +228,8 @@ public:
     std::vector<std::pair<DWORD, DWORD>> changes;   // (pid, class) in the order made
     std::vector<DWORD> factReads;                   // ids opened to learn a name, in order
     HWND foreground = NULL;
-    bool failEnumeration = false;
-    int enumerations = 0;
+    std::atomic<bool> failEnumeration{false};
+    std::atomic<int> enumerations{0};
     // Run inside the calls, before they answer: what happens in the system meanwhile.
     std::function<void()> onEnumerate;
     std::function<void(DWORD pid, DWORD priorityClass)> onPriorityChange;
@@ -208,6 +237,8 @@ public:
     std::function<void(DWORD pid, DWORD priorityClass)> beforePriorityChange;
 
 private:
+    std::mutex m_listLock;   // the list's shape and order, shared with a watcher's thread
+    ListOrder m_listOrder = ListOrder::Ascending;
     int nextWindow = 0x1000;
     ULONGLONG lastCreationTime = 0;
 };

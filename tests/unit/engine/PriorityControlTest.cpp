@@ -1,39 +1,23 @@
 // The priority rules against a made-up system: which class each mode gives, who counts
 // as a namesake.
-#include "FakeProcessSystem.h"
+#include "EngineFixture.h"
 
-#include "endofrun/EndOfRun.h"
-#include "engine/FocusPids.h"
 #include "engine/PriorityControl.h"
-
-#include <gtest/gtest.h>
 
 namespace
 {
-const DWORD CHROME = 200;
-const DWORD DRIVER = 204;
-const DWORD NOTEPAD = 208;
 const DWORD CHROME_2 = 212;
 
-class PriorityControlTest : public testing::Test
+class PriorityControlTest : public EngineFixture
 {
 protected:
     void SetUp() override
     {
-        g_nFocusPidCount = 0;
-        system.AddProcess(CHROME, L"\\Device\\HarddiskVolume2\\Apps\\chrome.exe");
-        system.AddProcess(DRIVER, L"\\Device\\HarddiskVolume2\\Tools\\chromedriver.exe");
-        system.AddProcess(NOTEPAD, L"\\Device\\HarddiskVolume2\\Windows\\notepad.exe");
+        EngineFixture::SetUp();
+        AddBrowserToolAndEditor();
         system.AddProcess(CHROME_2, L"\\Device\\HarddiskVolume3\\Other\\chrome.exe");
     }
 
-    std::vector<DWORD> FocusList() const
-    {
-        return std::vector<DWORD>(g_adwFocusPids, g_adwFocusPids + g_nFocusPidCount);
-    }
-
-    FakeProcessSystem system;
-    CEndOfRun endOfRun{system};
     CPriorityControl control{system, endOfRun};
 };
 }

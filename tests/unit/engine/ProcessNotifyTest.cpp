@@ -10,6 +10,7 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <atomic>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -27,6 +28,7 @@ DWORD WINAPI StopOnOtherThread(LPVOID watcher)
 class RecordingNotify : public CObservableNotify
 {
 public:
+    using CObservableNotify::CObservableNotify;
     ~RecordingNotify() override { Stop(); }
 
     BOOL OnProcessChange(DWORD pid, BOOL started) override
@@ -54,6 +56,7 @@ private:
 class RefusingNotify : public CProcessNotify
 {
 public:
+    using CProcessNotify::CProcessNotify;
     ~RefusingNotify() override { Stop(); }
     BOOL OnProcessChange(DWORD, BOOL) override
     {
@@ -61,7 +64,7 @@ public:
         return FALSE;
     }
     HANDLE Thread() const { return m_hThread.Get(); }
-    volatile LONG calls = 0;
+    std::atomic<int> calls{0};
 };
 }
 
@@ -70,7 +73,7 @@ TEST_F(ProcessNotifyTest, ReportExisting_EachRunningProcessOnceAscending_ThenSta
     CBoostee before;
     ASSERT_TRUE(before.Start(boostee, L"watched-before")) << "boostee.exe did not start";
 
-    RecordingNotify watcher;
+    RecordingNotify watcher(realSystem);
     ASSERT_TRUE(watcher.Start(1, TRUE, report.Handle()));
     // A process created while the first pass runs belongs to it.
     ASSERT_TRUE(report.PumpUntil([&] { return watcher.FirstPassDone(); }));
@@ -101,7 +104,7 @@ TEST_F(ProcessNotifyTest, NoReportExisting_ReportsOnlyLaterStarts)
     CBoostee before;
     ASSERT_TRUE(before.Start(boostee, L"unreported"));
 
-    RecordingNotify watcher;
+    RecordingNotify watcher(realSystem);
     ASSERT_TRUE(watcher.Start(1, FALSE, report.Handle()));
     ASSERT_TRUE(report.PumpUntil([&] { return watcher.FirstPassDone(); }));
     CBoostee after;
@@ -117,7 +120,7 @@ TEST_F(ProcessNotifyTest, NoReportExisting_ReportsOnlyLaterStarts)
 
 TEST_F(ProcessNotifyTest, EndedProcess_PassedAsNotStartedAndNotSent)
 {
-    RecordingNotify watcher;
+    RecordingNotify watcher(realSystem);
     CBoostee app;
     ASSERT_TRUE(app.Start(boostee, L"ends-soon"));
     ASSERT_TRUE(watcher.Start(1, TRUE, report.Handle()));
@@ -135,7 +138,7 @@ TEST_F(ProcessNotifyTest, EndedProcess_PassedAsNotStartedAndNotSent)
 
 TEST_F(ProcessNotifyTest, Restart_AfterStop_BeginsWithANewFirstPass)
 {
-    CProcessNotify watcher;
+    CProcessNotify watcher(realSystem);
     ASSERT_TRUE(watcher.Start(1, TRUE, report.Handle()));
     const DWORD self = GetCurrentProcessId();
     ASSERT_TRUE(report.PumpUntil([&] { return report.Has(WM_PROCESS_PRESENT, self); }));
@@ -158,14 +161,15 @@ TEST_F(ProcessNotifyTest, Restart_AfterStop_BeginsWithANewFirstPass)
 
 TEST(ProcessNotify, StopNeverStarted_FailsWithInvalidParameter)
 {
-    CProcessNotify watcher;
+    CWin32ProcessSystem system;
+    CProcessNotify watcher(system);
     SetLastError(0);
     EXPECT_FALSE(watcher.Stop());
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
 
     SetLastError(0);
     {
-        CProcessNotify neverStarted;
+        CProcessNotify neverStarted(system);
     }
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
 }
@@ -173,7 +177,8 @@ TEST(ProcessNotify, StopNeverStarted_FailsWithInvalidParameter)
 TEST(ProcessNotify, StopWhileWaiting_ReturnsWithoutWaitingOutTheInterval)
 {
     // Before the first pass.
-    CProcessNotify watcher;
+    CWin32ProcessSystem system;
+    CProcessNotify watcher(system);
     ASSERT_TRUE(watcher.Start(10000, TRUE, NULL));
     EXPECT_TRUE(watcher.Start(1, FALSE, NULL)) << "a second Start must leave it running";
     ULONGLONG before = GetTickCount64();
@@ -185,7 +190,7 @@ TEST(ProcessNotify, StopWhileWaiting_ReturnsWithoutWaitingOutTheInterval)
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
 
     // Between two passes (sends to no window fail at once).
-    CObservableNotify polling;
+    CObservableNotify polling(system);
     ASSERT_TRUE(polling.Start(1500, TRUE, NULL));
     ASSERT_TRUE(PollUntil([&] { return polling.FirstPassDone(); }));
     before = GetTickCount64();
@@ -195,12 +200,13 @@ TEST(ProcessNotify, StopWhileWaiting_ReturnsWithoutWaitingOutTheInterval)
 
 TEST(ProcessNotify, ReportRefused_WorkerEndsWithCancelled)
 {
-    RefusingNotify watcher;
+    CWin32ProcessSystem system;
+    RefusingNotify watcher(system);
     ASSERT_TRUE(watcher.Start(1, TRUE, NULL));
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(watcher.Thread(), 20000));
     DWORD exitCode = 0;
     GetExitCodeThread(watcher.Thread(), &exitCode);
     EXPECT_EQ(static_cast<DWORD>(ERROR_CANCELLED), exitCode);
-    EXPECT_EQ(1, watcher.calls);
+    EXPECT_EQ(1, watcher.calls.load());
     EXPECT_TRUE(watcher.Stop());
 }

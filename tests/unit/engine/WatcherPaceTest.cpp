@@ -5,6 +5,7 @@
 #include "WatcherProbe.h"
 
 #include "engine/ProcessNotify.h"
+#include "engine/Win32ProcessSystem.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +19,7 @@ using WatcherPaceTest = WatcherTest;
 
 TEST_F(WatcherPaceTest, WaitForFreshPass_AfterSlowPolling_HasReportedEveryEarlierStart)
 {
-    CObservableNotify watcher;
+    CObservableNotify watcher(realSystem);
     ASSERT_TRUE(watcher.Start(1, TRUE, report.Handle()));
     // As before Start: a minute between passes, the first pass reported.
     watcher.SetPollInterval(60000);
@@ -45,7 +46,7 @@ TEST_F(WatcherPaceTest, WaitForFreshPass_AfterSlowPolling_HasReportedEveryEarlie
 
 TEST_F(WatcherPaceTest, SlowPolling_FirstPassStillComesAtTheStartInterval)
 {
-    CObservableNotify watcher;
+    CObservableNotify watcher(realSystem);
     ASSERT_TRUE(watcher.Start(1, TRUE, report.Handle()));
     watcher.SetPollInterval(60000);
     EXPECT_TRUE(report.PumpUntil([&] { return report.Has(WM_PROCESS_PRESENT, GetCurrentProcessId()); },
@@ -56,15 +57,17 @@ TEST_F(WatcherPaceTest, SlowPolling_FirstPassStillComesAtTheStartInterval)
 
 TEST(WatcherPace, WaitForFreshPass_WatcherNotRunning_ReturnsFalseAtOnce)
 {
-    CProcessNotify watcher;
+    CWin32ProcessSystem system;
+    CProcessNotify watcher(system);
     EXPECT_FALSE(watcher.WaitForFreshPass(10000));
 
     // A worker that ended on its own (the list could not be sent anywhere it wanted).
     struct EndingNotify : CProcessNotify
     {
+        using CProcessNotify::CProcessNotify;
         ~EndingNotify() override { Stop(); }
         BOOL OnProcessChange(DWORD, BOOL) override { return FALSE; }
-    } ending;
+    } ending(system);
     ASSERT_TRUE(ending.Start(1, TRUE, NULL));
     const ULONGLONG before = GetTickCount64();
     EXPECT_FALSE(ending.WaitForFreshPass(10000));
@@ -75,7 +78,7 @@ TEST(WatcherPace, WaitForFreshPass_WatcherNotRunning_ReturnsFalseAtOnce)
 
 TEST_F(WatcherPaceTest, CopyLatestList_WhileRunning_HoldsWhatRunsAndNothingOnceStopped)
 {
-    CObservableNotify watcher;
+    CObservableNotify watcher(realSystem);
     std::vector<DWORD> list;
     EXPECT_FALSE(watcher.CopyLatestList(list)) << "no worker, no list";
 

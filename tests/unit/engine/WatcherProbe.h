@@ -5,6 +5,7 @@
 #include "Boostee.h"
 
 #include "engine/ProcessNotify.h"
+#include "engine/Win32ProcessSystem.h"
 
 #include <gtest/gtest.h>
 
@@ -106,10 +107,11 @@ private:
 class CObservableNotify : public CProcessNotify
 {
 public:
+    explicit CObservableNotify(IProcessSystem& system) : CProcessNotify(system) {}
     ~CObservableNotify() override { Stop(); }
     bool FirstPassDone() const
     {
-        return *static_cast<const volatile BOOL*>(&m_bFirstPassDone) != FALSE;
+        return m_bFirstPassDone;
     }
 };
 
@@ -128,4 +130,5 @@ protected:
 
     std::wstring boostee;
     ReportWindow report;
+    CWin32ProcessSystem realSystem;
 };

@@ -1,15 +1,11 @@
 // The engine's real door to the system, against real processes under Wine: the class
 // changes are read back from another handle, as any other program would see them.
 #include "Boostee.h"
-#include "FakeProcessSystem.h"
+#include "EngineFixture.h"
 
-#include "endofrun/EndOfRun.h"
-#include "engine/BoostEngine.h"
-#include "engine/FocusPids.h"
 #include "engine/PriorityControl.h"
 #include "engine/Win32ProcessSystem.h"
 
-#include <gtest/gtest.h>
 #include <psapi.h>
 
 #include <algorithm>
@@ -17,25 +13,15 @@
 
 namespace
 {
-const DWORD REALTIME = REALTIME_PRIORITY_CLASS;
-const DWORD BELOW = BELOW_NORMAL_PRIORITY_CLASS;
-const DWORD NORMAL = NORMAL_PRIORITY_CLASS;
-
 class Win32ProcessSystemTest : public testing::Test
 {
 protected:
     void SetUp() override
     {
-        g_nFocusPidCount = 0;
+        ClearFocusAndIdentity();
         if (HelpersFolder().empty())
             GTEST_SKIP() << "VEXRA_BUILD_DIR is not set: boostee.exe cannot be found";
         boostee = HelpersFolder() + L"\\boostee.exe";
-    }
-
-    bool InFocusList(DWORD pid) const
-    {
-        return std::find(g_adwFocusPids, g_adwFocusPids + g_nFocusPidCount, pid)
-               != g_adwFocusPids + g_nFocusPidCount;
     }
 
     std::wstring boostee;
@@ -173,7 +159,7 @@ TEST_F(Win32ProcessSystemTest, ForegroundCycle_RealWindowInFront_BoostsItsProces
             if (GetForegroundWindow() != app.Window())
                 return false;
             engine.RunForegroundCycle();
-            return engine.m_dwBoostedPid == app.Pid();
+            return engine.BoostedPid() == app.Pid();
         }, 5000);
     };
 
@@ -188,7 +174,7 @@ TEST_F(Win32ProcessSystemTest, ForegroundCycle_RealWindowInFront_BoostsItsProces
     EXPECT_EQ(REALTIME, ReadPriorityClass(second.Pid()));
 
     ASSERT_TRUE(cycleWithInFront(first));
-    EXPECT_EQ(first.Pid(), engine.m_dwBoostedPid);
+    EXPECT_EQ(first.Pid(), engine.BoostedPid());
     EXPECT_EQ(REALTIME, ReadPriorityClass(first.Pid()));
     EXPECT_EQ(BELOW, ReadPriorityClass(second.Pid()));
 

@@ -6,6 +6,8 @@
 #include "framework/Handle.h"
 
 #include <mutex>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -44,6 +46,48 @@ DWORD WINAPI TakeAndLeave(LPVOID pSection)
     std::lock_guard<CCriticalSection> hold(*static_cast<CCriticalSection*>(pSection));
     return 0;
 }
+
+// A COM object that counts its references; it begins with the one its creator hands out.
+class CCountingUnknown : public IUnknown
+{
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** ppObject) override
+    {
+        AddRef();
+        *ppObject = this;
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+    ULONG STDMETHODCALLTYPE Release() override { return --references; }
+
+    ULONG references = 1;
+};
+
+// Whether `pointer->Release()` / `pointer->AddRef()` compiles for a pointer type.
+template <class TPointer, class = void>
+struct CanReleaseThrough : std::false_type
+{
+};
+template <class TPointer>
+struct CanReleaseThrough<TPointer, std::void_t<decltype(std::declval<TPointer&>()->Release())>>
+    : std::true_type
+{
+};
+template <class TPointer, class = void>
+struct CanAddRefThrough : std::false_type
+{
+};
+template <class TPointer>
+struct CanAddRefThrough<TPointer, std::void_t<decltype(std::declval<TPointer&>()->AddRef())>>
+    : std::true_type
+{
+};
+
+static_assert(CanReleaseThrough<IUnknown*>::value, "the check sees a reachable Release");
+static_assert(!CanReleaseThrough<CComPtr<IUnknown>>::value,
+              "a reference CComPtr holds can be let go only through CComPtr itself");
+static_assert(!CanAddRefThrough<CComPtr<IDispatch>>::value,
+              "a reference added through -> would never be let go");
 
 }  // namespace
 
@@ -123,6 +167,108 @@ TEST_F(HandleTest, Borrower_NeverReleases)
     }
     EXPECT_TRUE(Closed().empty());
     EXPECT_FALSE(CBorrowed<CRecordedTraits>(-1));
+}
+
+// ---- COM references ----
+
+TEST(ComPtr, FromRawPointer_AddsAReferenceAndLetsItGoAtTheBrace)
+{
+    CCountingUnknown object;
+    {
+        CComPtr<IUnknown> pointer(&object);
+        EXPECT_EQ(2u, object.references);
+        EXPECT_EQ(&object, pointer.Get());
+    }
+    EXPECT_EQ(1u, object.references);
+    CComPtr<IUnknown> none(nullptr);
+    EXPECT_FALSE(none);
+}
+
+TEST(ComPtr, AssignedARawPointer_AddsOneAndLetsThePreviousGo)
+{
+    CCountingUnknown first;
+    CCountingUnknown second;
+    CComPtr<IUnknown> pointer(&first);
+    pointer = &second;
+    EXPECT_EQ(1u, first.references);
+    EXPECT_EQ(2u, second.references);
+
+    pointer = pointer.Get();   // its own pointer again: still one reference of its own
+    EXPECT_EQ(2u, second.references);
+
+    pointer = nullptr;
+    EXPECT_EQ(1u, second.references);
+    EXPECT_FALSE(pointer);
+}
+
+TEST(ComPtr, CopyAddsAReference_MoveHandsTheOneItHadOver)
+{
+    CCountingUnknown object;
+    CComPtr<IUnknown> original(&object);
+    {
+        CComPtr<IUnknown> copy(original);
+        EXPECT_EQ(3u, object.references);
+        CComPtr<IUnknown> assigned;
+        assigned = copy;
+        EXPECT_EQ(4u, object.references);
+    }
+    EXPECT_EQ(2u, object.references);
+
+    CComPtr<IUnknown> moved(std::move(original));
+    EXPECT_EQ(2u, object.references);
+    EXPECT_FALSE(original);   // NOLINT: checking the moved-from state on purpose
+    CComPtr<IUnknown> target;
+    target = std::move(moved);
+    EXPECT_EQ(2u, object.references);
+    EXPECT_EQ(&object, target.Get());
+}
+
+TEST(ComPtr, Attach_TakesTheReferenceOverWithoutAddingOne)
+{
+    CCountingUnknown first;
+    CCountingUnknown second;
+    {
+        CComPtr<IUnknown> pointer;
+        pointer.Attach(&first);   // the reference its creator handed out
+        EXPECT_EQ(1u, first.references);
+        pointer.Attach(&second);
+        EXPECT_EQ(0u, first.references) << "the reference held before is let go";
+        EXPECT_EQ(1u, second.references);
+    }
+    EXPECT_EQ(0u, second.references);
+}
+
+TEST(ComPtr, DetachAndRelease_GiveTheReferenceUpOrLetItGoOnce)
+{
+    CCountingUnknown object;
+    CComPtr<IUnknown> pointer(&object);
+    IUnknown* handed = pointer.Detach();
+    EXPECT_EQ(&object, handed);
+    EXPECT_EQ(2u, object.references) << "Detach lets nothing go";
+    EXPECT_FALSE(pointer);
+
+    pointer.Attach(handed);
+    pointer.Release();
+    EXPECT_EQ(1u, object.references);
+    EXPECT_FALSE(pointer);
+    pointer.Release();
+    EXPECT_EQ(1u, object.references) << "an empty pointer lets nothing go";
+}
+
+TEST(ComPtr, Receive_TakesAnOutParameterAsItIsAndLetsTheOldOneGoFirst)
+{
+    CCountingUnknown object;
+    CComPtr<IUnknown> source(&object);
+    CComPtr<IUnknown> asked;
+    ASSERT_EQ(S_OK, source->QueryInterface(__uuidof(IUnknown), asked.ReceiveVoid()));
+    EXPECT_EQ(3u, object.references) << "the interface's own reference, not one more";
+
+    CCountingUnknown other;
+    asked.Attach(&other);
+    EXPECT_EQ(2u, object.references);
+    IUnknown** slot = asked.Receive();
+    EXPECT_EQ(0u, other.references) << "released before the call fills the slot";
+    EXPECT_EQ(nullptr, *slot);
 }
 
 // ---- real kinds ----

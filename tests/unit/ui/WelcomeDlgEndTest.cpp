@@ -1,6 +1,7 @@
 // How the main dialog ends: the end guard it starts and stands down, the reports and
 // cycles it refuses once any end has begun to return the processes to normal, and the
 // end of the session or a request to close.
+#include "engine/BoostEngineTestAccess.h"
 #include "engine/Win32ProcessSystem.h"
 #include "res/resource.h"
 #include "WelcomeDlgTestAccess.h"
@@ -89,7 +90,7 @@ protected:
         UseFakeGuard(m_dlg, m_guard);
         ASSERT_TRUE(m_dlg.Create(IDD_VEXRAUI_DIALOG, nullptr));
         m_hDlg = m_dlg.GetSafeHwnd();
-        CWelcomeDlgTestAccess::Engine(m_dlg).m_bEngineStarted = TRUE;  // as after Start
+        CWelcomeDlgTestAccess::Engine(m_dlg).Start();  // as after Start
     }
     void TearDown() override
     {
@@ -99,6 +100,10 @@ protected:
     }
 
     void ReportStart(DWORD pid) { SendMessageW(m_hDlg, WM_PROCESS_STARTED, pid, 1); }
+    int StartedPidCount()
+    {
+        return CBoostEngineTestAccess::StartedPidCount(CWelcomeDlgTestAccess::Engine(m_dlg));
+    }
 
     GuardRecord m_guard;
     CVEXRAUIWelcomeDlg m_dlg;
@@ -127,11 +132,12 @@ TEST_F(WelcomeDlgEndTest, EndGuard_ReportsOfItsProcessAreNotActedOn)
 {
     ASSERT_NO_FATAL_FAILURE(Open());
     ReportStart(kGuardPid);
-    EXPECT_EQ(0, CWelcomeDlgTestAccess::Engine(m_dlg).m_nStartedPidCount) << "the guard would be announced";
-    EXPECT_NE(kGuardPid, CWelcomeDlgTestAccess::Engine(m_dlg).m_dwLastStartedPid);
+    EXPECT_EQ(0, StartedPidCount()) << "the guard would be announced";
+    EXPECT_NE(kGuardPid,
+              CBoostEngineTestAccess::LastStartedPid(CWelcomeDlgTestAccess::Engine(m_dlg)));
 
     ReportStart(kOtherPid);
-    EXPECT_EQ(1, CWelcomeDlgTestAccess::Engine(m_dlg).m_nStartedPidCount);
+    EXPECT_EQ(1, StartedPidCount());
 }
 
 TEST_F(WelcomeDlgEndTest, EndGuardThatCannotStart_TheProgramRunsOnWithoutOne)
@@ -141,7 +147,7 @@ TEST_F(WelcomeDlgEndTest, EndGuardThatCannotStart_TheProgramRunsOnWithoutOne)
     EXPECT_EQ(0u, m_dlg.EndOfRun().GuardProcessId());
     EXPECT_TRUE(IsWindowVisible(m_hDlg));
     ReportStart(kOtherPid);
-    EXPECT_EQ(1, CWelcomeDlgTestAccess::Engine(m_dlg).m_nStartedPidCount);
+    EXPECT_EQ(1, StartedPidCount());
 }
 
 TEST_F(WelcomeDlgEndTest, DialogObjectEndingWithItsWindowOpen_StillEndsInOrder)
@@ -178,7 +184,7 @@ TEST_F(WelcomeDlgEndTest, RestoreBegunOnAnotherThread_LaterReportsAndCyclesChang
     SendMessageW(m_hDlg, WM_PROCESS_PRESENT, GetCurrentProcessId(), 1);
     SendMessageW(m_hDlg, WM_TIMER, TIMER_FOREGROUND, 0);
 
-    EXPECT_EQ(0, CWelcomeDlgTestAccess::Engine(m_dlg).m_nStartedPidCount);
+    EXPECT_EQ(0, StartedPidCount());
     EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), GetPriorityClass(GetCurrentProcess()));
     wchar_t szCount[32] = {};
     GetWindowTextW(GetDlgItem(m_hDlg, IDC_ENGINE_PROCESS_COUNT), szCount, 32);
@@ -213,7 +219,7 @@ TEST_F(WelcomeDlgEndTest, EndSessionCalledOff_TheProgramRunsOn)
     EXPECT_EQ(0, m_guard.standDowns);
     EXPECT_TRUE(IsWindowVisible(m_hDlg));
     ReportStart(kOtherPid);
-    EXPECT_EQ(1, CWelcomeDlgTestAccess::Engine(m_dlg).m_nStartedPidCount);
+    EXPECT_EQ(1, StartedPidCount());
 }
 
 TEST_F(WelcomeDlgEndTest, GuardEndsByItself_TheWindowThreadStartsANewOne)

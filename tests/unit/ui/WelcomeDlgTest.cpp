@@ -265,7 +265,7 @@ TEST_F(WelcomeDlgTest, VersionLine_ComesFromTheExecutablesRecord)
 TEST_F(WelcomeDlgTest, EndOfSession_LaterReportsAndCycles_ChangeNoPriorityAgain)
 {
     const HWND hDlg = m_dlg.GetSafeHwnd();
-    CWelcomeDlgTestAccess::Engine(m_dlg).m_bEngineStarted = TRUE;  // as after Start
+    CWelcomeDlgTestAccess::Engine(m_dlg).Start();  // as after Start
     SendMessageW(hDlg, WM_ENDSESSION, TRUE, 0);
     EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), GetPriorityClass(GetCurrentProcess()));
 
