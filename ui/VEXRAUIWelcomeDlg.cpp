@@ -7,7 +7,6 @@
 #include "monitor/SystemInformation.h"
 #include "monitor/Version.h"
 #include "res/resource.h"
-#include "settings/LogonTask.h"
 #include "ui/DesktopShellOpen.h"
 #include "ui/FittingFont.h"
 #include "ui/VersionLine.h"
@@ -108,7 +107,6 @@ void CVEXRAUIWelcomeDlg::DoDataExchange(CDataExchange* pDX)
 BOOL CVEXRAUIWelcomeDlg::OnInitDialog()
 {
     CBitmapDialog::OnInitDialog();
-    CreateLogonTask();
     StartEndGuard();
 
     // Before the first boost the program's own process counts as the boosted one.
@@ -129,6 +127,8 @@ BOOL CVEXRAUIWelcomeDlg::OnInitDialog()
 
     PlaceWindow();
     SetWindowText(kWindowTitle);
+    // Only now: the window is found by its caption while the task tool runs.
+    m_logonTaskSetUp.Start();
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
 

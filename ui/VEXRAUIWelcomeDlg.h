@@ -15,6 +15,7 @@
 #include "monitor/MonitorView.h"
 #include "monitor/PerfCounters.h"
 #include "monitor/SystemFacts.h"
+#include "settings/LogonTaskSetUp.h"
 #include "ui/EndGuard.h"
 #include "ui/WelcomeDlgTables.h"
 
@@ -147,6 +148,7 @@ private:
     bool m_bTrayIconAdded;
     bool m_bProcessesRestored;
     IEndGuard* m_pEndGuard;
+    CLogonTaskSetUp m_logonTaskSetUp;  // started once the window has its caption
 
     // The boost engine: it owns the engine's state (m_bEngineStarted, m_dwBoostedPid,
     // m_dwLastStartedPid, the started list, m_bCycleBusy) and reaches the system only
