@@ -47,6 +47,46 @@ CString SidText(PSID sid)
     return CString(static_cast<LPCWSTR>(text.Get()));
 }
 
+bool RunsUnderWine()
+{
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+CString CurrentUserSid()
+{
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return CString();
+    CKernelHandle owned(token);
+    BYTE buffer[256];
+    DWORD length = 0;
+    if (!GetTokenInformation(token, TokenUser, buffer, sizeof(buffer), &length))
+        return CString();
+    return SidText(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid);
+}
+
+// The accounts the file's DACL allows in, in its order; nullopt when it has none (or it
+// cannot be read), which allows everyone.
+std::optional<std::vector<CString>> GrantedSids(const CString& path)
+{
+    PACL dacl = nullptr;
+    COwned<CLocalMemoryTraits> descriptor;
+    if (GetNamedSecurityInfoW(path, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl, nullptr,
+                              reinterpret_cast<PSECURITY_DESCRIPTOR*>(descriptor.Receive())) != ERROR_SUCCESS ||
+        dacl == nullptr)
+        return std::nullopt;
+    std::vector<CString> granted;
+    for (DWORD i = 0; i < dacl->AceCount; ++i)
+    {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        if (!GetAce(dacl, i, reinterpret_cast<void**>(&ace)))
+            return std::nullopt;
+        granted.push_back(ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE ? SidText(&ace->SidStart)
+                                                                         : CString(L"(not an allowing entry)"));
+    }
+    return granted;
+}
+
 class TaskDefinitionFileTest : public testing::Test
 {
 protected:
@@ -105,23 +145,15 @@ TEST_F(TaskDefinitionFileTest, Create_OnlySystemAndAdministratorsMayOpenIt)
 {
     CTaskDefinitionFile file;
     ASSERT_TRUE(file.Create(m_strFolder, kText));
+    const std::optional<std::vector<CString>> granted = GrantedSids(file.Path());
+    ASSERT_TRUE(granted) << "the file has no DACL that could be read: everyone may open it";
 
-    PACL dacl = nullptr;
-    COwned<CLocalMemoryTraits> descriptor;
-    ASSERT_EQ(GetNamedSecurityInfoW(file.Path(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                                    &dacl, nullptr, reinterpret_cast<PSECURITY_DESCRIPTOR*>(descriptor.Receive())),
-              static_cast<DWORD>(ERROR_SUCCESS));
-    ASSERT_NE(dacl, nullptr) << "no DACL: everyone may open the file";
-    std::vector<CString> granted;
-    for (DWORD i = 0; i < dacl->AceCount; ++i)
-    {
-        ACCESS_ALLOWED_ACE* ace = nullptr;
-        ASSERT_TRUE(GetAce(dacl, i, reinterpret_cast<void**>(&ace)));
-        ASSERT_EQ(ace->Header.AceType, ACCESS_ALLOWED_ACE_TYPE);
-        granted.push_back(SidText(&ace->SidStart));
-    }
-    EXPECT_EQ(granted, (std::vector<CString>{L"S-1-5-18", L"S-1-5-32-544"}))
-        << "grants beyond SYSTEM and the Administrators";
+    // Wine keeps no DACL of its own: it turns the one a file is created with into Unix
+    // permissions and reports them back as SYSTEM and the file's owner, the user (a file
+    // made with default security also lets Everyone read it there).
+    const std::vector<CString> expected = RunsUnderWine() ? std::vector<CString>{L"S-1-5-18", CurrentUserSid()}
+                                                          : std::vector<CString>{L"S-1-5-18", L"S-1-5-32-544"};
+    EXPECT_EQ(*granted, expected) << "grants beyond SYSTEM and the Administrators";
 }
 
 TEST_F(TaskDefinitionFileTest, End_DeletesTheFile)
