@@ -1,8 +1,11 @@
 #include "settings/LogonTask.h"
 
+#include "engine/Utf16Bridge.h"
 #include "framework/Handle.h"
 #include "monitor/RunningWindowsVersion.h"
+#include "settings/LogonTaskDefinition.h"
 #include "settings/SettingsStore.h"
+#include "settings/TaskDefinitionFile.h"
 
 #include <vector>
 
@@ -12,6 +15,9 @@ const wchar_t kTaskToolName[] = L"schtasks.exe";
 const wchar_t kSettingsKey[] = L"Software\\VexraUi";
 const wchar_t kMarkerValue[] = L"Schedinfo";
 const wchar_t kMarkerDone[] = L"2";
+// How long an ended tool may take to be gone: only then are its handles closed (the
+// definition file's among them).
+constexpr DWORD kEndedToolWaitMs = 5000;
 
 DWORD WindowsMajorVersion()
 {
@@ -43,15 +49,17 @@ CString LogonTaskProgramPath(const CString& strModulePath)
     return chosen + L"\\VEXRA-by-Teskor.exe";
 }
 
-CString LogonTaskCreateArguments(DWORD dwMajorVersion, const CString& strProgramPath)
+CString LogonTaskCreateFromDefinitionArguments(const CString& strDefinitionPath)
 {
     CString arguments;
-    if (dwMajorVersion >= 6)
-        arguments.Format(L"/create /sc ONLOGON /delay 0005:00 /tn Vexra_Start /tr \"'%s'\" /RL HIGHEST",
-                         strProgramPath);
-    else
-        arguments.Format(L"/create /sc ONLOGON  /tn Vexra_Start /tr \"'%s'\" /ru \"System\" ",
-                         strProgramPath);
+    arguments.Format(L"/create /tn Vexra_Start /xml \"%s\" /F", strDefinitionPath);
+    return arguments;
+}
+
+CString LegacyLogonTaskCreateArguments(const CString& strProgramPath)
+{
+    CString arguments;
+    arguments.Format(L"/create /sc ONLOGON  /tn Vexra_Start /tr \"'%s'\" /ru \"System\" ", strProgramPath);
     return arguments;
 }
 
@@ -79,8 +87,11 @@ DWORD MillisecondsLeft(ULONGLONG deadline)
 
 }  // namespace
 
-TaskToolResult RunTaskTool(const CString& strToolPath, const CString& strArguments, DWORD dwWaitMs)
+TaskToolResult RunTaskTool(const CString& strToolPath, const CString& strArguments, DWORD dwWaitMs,
+                           HANDLE hStop)
 {
+    if (hStop != nullptr && WaitForSingleObject(hStop, 0) == WAIT_OBJECT_0)
+        return TaskToolResult::NotFinished;
     // The tool is the file at its full path, never a schtasks.exe that the search would
     // find first beside the program or in the current folder and run with our rights;
     // its command line names it as usual.
@@ -103,11 +114,14 @@ TaskToolResult RunTaskTool(const CString& strToolPath, const CString& strArgumen
 
     CKernelHandle processHandle(process.hProcess);
     CKernelHandle threadHandle(process.hThread);
-    if (WaitForSingleObject(processHandle.Get(), dwWaitMs) != WAIT_OBJECT_0)
+    const HANDLE waits[] = {processHandle.Get(), hStop};
+    const DWORD waitCount = hStop != nullptr ? 2 : 1;
+    if (WaitForMultipleObjects(waitCount, waits, FALSE, dwWaitMs) != WAIT_OBJECT_0)
     {
         // A tool stuck on a Task Scheduler that does not answer is not left behind.
         TerminateProcess(processHandle.Get(), 1);
-        return TaskToolResult::TimedOut;
+        WaitForSingleObject(processHandle.Get(), kEndedToolWaitMs);
+        return TaskToolResult::NotFinished;
     }
     DWORD exitCode = 1;
     if (!GetExitCodeProcess(processHandle.Get(), &exitCode) || exitCode != 0)
@@ -115,24 +129,40 @@ TaskToolResult RunTaskTool(const CString& strToolPath, const CString& strArgumen
     return TaskToolResult::Succeeded;
 }
 
-void CreateLogonTask()
+void CreateLogonTask(HANDLE hStop)
 {
-    SetUpLogonTask(SystemTaskToolPath(), LOGON_TASK_TOOL_WAIT_MS);
+    SetUpLogonTask(SystemTaskToolPath(), LOGON_TASK_TOOL_WAIT_MS, hStop);
 }
 
-void SetUpLogonTask(const CString& strToolPath, DWORD dwWaitMs)
+namespace {
+
+// Windows 6 and later take the task's whole definition from a file, older Windows only
+// arguments. The file is gone again when this returns, before anything is recorded.
+TaskToolResult RunCreate(const CString& strToolPath, const CString& strProgramPath, DWORD dwWaitMs,
+                         HANDLE hStop)
+{
+    if (WindowsMajorVersion() < 6)
+        return RunTaskTool(strToolPath, LegacyLogonTaskCreateArguments(strProgramPath), dwWaitMs, hStop);
+    CTaskDefinitionFile definition;
+    if (!definition.Create(TemporaryFolder(), MakeLogonTaskDefinition(ToU16(strProgramPath))))
+        return TaskToolResult::NotStarted;
+    return RunTaskTool(strToolPath, LogonTaskCreateFromDefinitionArguments(definition.Path()), dwWaitMs, hStop);
+}
+
+}  // namespace
+
+void SetUpLogonTask(const CString& strToolPath, DWORD dwWaitMs, HANDLE hStop)
 {
     if (ReadRegString(HKEY_CURRENT_USER, kSettingsKey, kMarkerValue) == kMarkerDone)
         return;
 
     const CString programPath = LogonTaskProgramPath(GetModulePath());
-    // The window waits for both runs: one bound for the two together.
+    // One bound for the two runs together.
     const ULONGLONG deadline = GetTickCount64() + dwWaitMs;
     // Removing a task that does not exist fails, as it does on every first start; only
     // the creation decides whether the set-up is done.
-    if (RunTaskTool(strToolPath, L"/delete /tn Vexra_Start /F", dwWaitMs) == TaskToolResult::TimedOut)
+    if (RunTaskTool(strToolPath, L"/delete /tn Vexra_Start /F", dwWaitMs, hStop) == TaskToolResult::NotFinished)
         return;
-    if (RunTaskTool(strToolPath, LogonTaskCreateArguments(WindowsMajorVersion(), programPath),
-                    MillisecondsLeft(deadline)) == TaskToolResult::Succeeded)
+    if (RunCreate(strToolPath, programPath, MillisecondsLeft(deadline), hStop) == TaskToolResult::Succeeded)
         WriteUserRegString(kSettingsKey, kMarkerValue, kMarkerDone);
 }

@@ -7,7 +7,6 @@
 #include "monitor/SystemInformation.h"
 #include "monitor/Version.h"
 #include "res/resource.h"
-#include "settings/LogonTask.h"
 #include "ui/DesktopShellOpen.h"
 #include "ui/FittingFont.h"
 #include "ui/VersionLine.h"
@@ -101,7 +100,6 @@ void CVEXRAUIWelcomeDlg::DoDataExchange(CDataExchange* pDX)
 BOOL CVEXRAUIWelcomeDlg::OnInitDialog()
 {
     CBitmapDialog::OnInitDialog();
-    CreateLogonTask();
     // Before the watcher: the guard's id must be known before its first report.
     m_endOfRun.StartGuard();
 
@@ -119,6 +117,8 @@ BOOL CVEXRAUIWelcomeDlg::OnInitDialog()
 
     PlaceWindow();
     SetWindowText(kWindowTitle);
+    // Only now: the window is found by its caption while the task tool runs.
+    m_logonTaskSetUp.Start();
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
 

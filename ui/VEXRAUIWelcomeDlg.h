@@ -16,6 +16,7 @@
 #include "monitor/MonitorView.h"
 #include "monitor/PerfCounters.h"
 #include "monitor/SystemFacts.h"
+#include "settings/LogonTaskSetUp.h"
 #include "ui/WelcomeDlgTables.h"
 
 #include <shellapi.h>
@@ -150,6 +151,7 @@ private:
     BCMenu m_menuTray;
     NOTIFYICONDATAW m_nid;
     bool m_bTrayIconAdded;
+    CLogonTaskSetUp m_logonTaskSetUp;  // started once the window has its caption
 
     // The boost engine: it owns the engine's state (m_bEngineStarted, m_dwBoostedPid,
     // m_dwLastStartedPid, the started list, m_bCycleBusy) and reaches the system only

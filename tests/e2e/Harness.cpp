@@ -135,19 +135,25 @@ bool FileExists(const std::wstring& path)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::vector<std::wstring> ReadLogLines(const std::wstring& path)
+std::wstring ReadUtf16Text(const std::wstring& path)
 {
-    std::vector<std::wstring> lines;
+    std::wstring text;
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        return lines;
-    std::wstring text;
+        return text;
     wchar_t buffer[1024];
     DWORD bytes = 0;
     while (ReadFile(file, buffer, sizeof(buffer), &bytes, nullptr) && bytes > 0)
         text.append(buffer, bytes / sizeof(wchar_t));
     CloseHandle(file);
+    return text;
+}
+
+std::vector<std::wstring> ReadLogLines(const std::wstring& path)
+{
+    std::vector<std::wstring> lines;
+    const std::wstring text = ReadUtf16Text(path);
     size_t start = 0;
     for (size_t end; (end = text.find(L'\n', start)) != std::wstring::npos; start = end + 1)
         lines.push_back(text.substr(start, end - start));
@@ -715,11 +721,19 @@ testing::AssertionResult ProgramUnderTest::Start(const StartOptions& options)
     SetEnvironmentVariableW(L"VEXRA_SCHTASKS_IMAGES", m_folder.File(L"schtasks-images.log").c_str());
     SetEnvironmentVariableW(L"VEXRA_SCHTASKS_EXIT_CREATE", nullptr);
     SetEnvironmentVariableW(L"VEXRA_SCHTASKS_EXIT_DELETE", nullptr);
-    SetEnvironmentVariableW(L"VEXRA_SCHTASKS_HANG", options.taskToolHangs ? L"1" : nullptr);
+    SetEnvironmentVariableW(L"VEXRA_SCHTASKS_DEFINITION", m_folder.File(L"schtasks-definition.xml").c_str());
+    SetEnvironmentVariableW(L"VEXRA_SCHTASKS_PROBES", m_folder.File(L"schtasks-probes.log").c_str());
+    const wchar_t* hang = options.taskToolHang == TaskToolHang::EveryRun    ? L"1"
+                          : options.taskToolHang == TaskToolHang::CreateRun ? L"create"
+                                                                            : nullptr;
+    SetEnvironmentVariableW(L"VEXRA_SCHTASKS_HANG", hang);
+    const std::wstring wait = std::to_wstring(options.taskToolWait.count());
+    SetEnvironmentVariableW(L"VEXRA_SCHTASKS_WAIT_MS", options.taskToolWait.count() > 0 ? wait.c_str() : nullptr);
     DWORD error = 0;
     const bool started = m_process.Start(m_exePath, options.arguments, &error, 0, options.currentFolder);
-    // Later starts of anything else (helpers, a second instance) must not inherit it.
+    // Later starts of anything else (helpers, a second instance) must not inherit them.
     SetEnvironmentVariableW(L"VEXRA_SCHTASKS_HANG", nullptr);
+    SetEnvironmentVariableW(L"VEXRA_SCHTASKS_WAIT_MS", nullptr);
     if (!started)
         return testing::AssertionFailure()
                << "CreateProcessW of " << Narrow(m_exePath) << " failed with error " << error;
@@ -734,6 +748,19 @@ std::vector<std::wstring> ProgramUnderTest::TaskToolRuns() const
 std::vector<std::wstring> ProgramUnderTest::TaskToolImages() const
 {
     return ReadLogLines(m_folder.File(L"schtasks-images.log"));
+}
+
+std::wstring ProgramUnderTest::TaskToolDefinition() const
+{
+    std::wstring text = ReadUtf16Text(m_folder.File(L"schtasks-definition.xml"));
+    if (!text.empty() && text[0] == 0xFEFF)
+        text.erase(0, 1);
+    return text;
+}
+
+std::vector<std::wstring> ProgramUnderTest::TaskToolProbes() const
+{
+    return ReadLogLines(m_folder.File(L"schtasks-probes.log"));
 }
 
 DWORD ProgramUnderTest::EndGuard() const

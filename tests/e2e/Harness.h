@@ -62,6 +62,8 @@ std::wstring ProgramPath();
 // <build>\tests\helpers\<name>.exe, whether or not it exists.
 std::wstring HelperPath(const std::wstring& name);
 bool FileExists(const std::wstring& path);
+// The whole of a UTF-16 text file (a byte-order mark included); empty when it is missing.
+std::wstring ReadUtf16Text(const std::wstring& path);
 // The lines of a UTF-16 text file (as the stand-in tools write their logs); empty when the
 // file is missing.
 std::vector<std::wstring> ReadLogLines(const std::wstring& path);
@@ -203,12 +205,21 @@ private:
 
 // ---- the program under test ----------------------------------------------------------------
 
+// Which runs of the schtasks.exe stand-in never end by themselves.
+enum class TaskToolHang
+{
+    None,
+    EveryRun,
+    CreateRun,  // the delete run ends; the create run, given the definition, hangs
+};
+
 // How a test starts the program.
 struct StartOptions
 {
     std::wstring arguments;      // the command line's tail; a user's start has none
     std::wstring currentFolder;  // empty: the program's own folder
-    bool taskToolHangs = false;  // the schtasks.exe stand-in never ends by itself
+    TaskToolHang taskToolHang = TaskToolHang::None;
+    Milliseconds taskToolWait{0};  // how long each run of the stand-in takes
 };
 
 // One started VEXRA-by-Teskor.exe: a copy of the built program in a fresh folder, with the
@@ -240,6 +251,11 @@ public:
     std::vector<std::wstring> TaskToolRuns() const;
     // The full path of the file each of those runs was started from, in order.
     std::vector<std::wstring> TaskToolImages() const;
+    // The task definition the last create run read, as text; empty when none did.
+    std::wstring TaskToolDefinition() const;
+    // What those runs found they could do to the definition file while they ran
+    // ("write refused", "rename refused", "delete refused", or "... allowed").
+    std::vector<std::wstring> TaskToolProbes() const;
     // The program's end guard, once it runs (0 before, or when there is none).
     DWORD EndGuard() const;
 

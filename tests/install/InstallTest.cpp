@@ -194,13 +194,15 @@ TEST_F(InstallTest, SilentInstall_AfterAPortableCopyRegisteredTheTask_InstalledP
     wchar_t shortFolder[MAX_PATH] = {};
     ASSERT_GT(GetShortPathNameW(DefaultInstallFolder().c_str(), shortFolder, MAX_PATH), 0u);
     const std::wstring taskProgram = std::wstring(shortFolder) + L"\\" + e2e::kProgramFileName;
-    const std::vector<std::wstring> runs = tool.Runs();
-    bool createsInstalledTask = false;
-    for (const std::wstring& run : runs)
-        createsInstalledTask = createsInstalledTask || (run.find(L"/create") != std::wstring::npos &&
-                                                        run.find(taskProgram) != std::wstring::npos);
-    EXPECT_TRUE(createsInstalledTask) << "no /create of " << Narrow(taskProgram)
-                                      << " among the runs " << testing::PrintToString(runs);
+    // The set-up runs beside the window and is recorded once its create run has ended.
+    ASSERT_TRUE(e2e::WaitUntil([] { return e2e::ReadProgramValue(L"Schedinfo").value_or(L"") == L"2"; },
+                               kDeadline, "\"Schedinfo\" = \"2\""))
+        << "runs: " << testing::PrintToString(tool.Runs());
+    // Windows 7 and later: the program is named in the task's definition.
+    const std::wstring command = L"<Command>" + taskProgram + L"</Command>";
+    EXPECT_NE(tool.Definition().find(command), std::wstring::npos)
+        << "no task definition of " << Narrow(taskProgram) << " among the runs "
+        << testing::PrintToString(tool.Runs()) << "\ndefinition:\n" << Narrow(tool.Definition());
 }
 
 // ---- an update over the running program ---------------------------------------------------

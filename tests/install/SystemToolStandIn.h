@@ -13,8 +13,9 @@ namespace install {
 class SystemToolStandIn
 {
 public:
-    // `logPath`: the file the stand-in appends its command lines to. Processes started
-    // from this one afterwards (and their children) inherit the setting.
+    // `logPath`: the file the stand-in appends its command lines to; the task definition
+    // a create run reads is copied beside it. Processes started from this one afterwards
+    // (and their children) inherit the setting.
     explicit SystemToolStandIn(const std::wstring& logPath);
     ~SystemToolStandIn();
     SystemToolStandIn(const SystemToolStandIn&) = delete;
@@ -25,10 +26,13 @@ public:
     std::wstring ToolPath() const { return e2e::SystemTaskToolStandIn::ToolPath(); }
     // The command lines the stand-in was run with, in order.
     std::vector<std::wstring> Runs() const { return e2e::ReadLogLines(m_logPath); }
+    // The task definition the last create run read, as text; empty when none did.
+    std::wstring Definition() const;
 
 private:
     e2e::SystemTaskToolStandIn m_placement;
     std::wstring m_logPath;
+    std::wstring m_definitionPath;
 };
 
 }  // namespace install
