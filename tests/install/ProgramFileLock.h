@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "ChildProcess.h"
@@ -27,6 +28,11 @@ enum class FileLockKind
 };
 
 const char* FileLockKindName(FileLockKind kind);
+// How GoogleTest names a test's lock in its messages.
+inline void PrintTo(FileLockKind kind, std::ostream* out)
+{
+    *out << FileLockKindName(kind);
+}
 
 class ProgramFileLock
 {
