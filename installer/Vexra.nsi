@@ -143,12 +143,12 @@ VIAddVersionKey /LANG=1033 "OriginalFilename" "VexraSetup-${VERSION}-${ARCH}.exe
   ${Loop}
 !macroend
 
-; Deletes FILE, a program of ours, or stops before anything else is removed. Once no copy
-; of this user's runs, a copy running for another user (whose window no Exit reaches from
-; here) or any other process that holds the file still keeps it. Were the rest removed
-; then, the program would stay with nothing to remove it; stopped here, its uninstall
-; entry and uninstaller stay until it can go. A file whose delete is still pending (another
-; process holds it open with delete sharing) counts as not gone, for the same reason.
+; Deletes FILE, a program of ours, or stops before anything else is removed. What still
+; holds the file once this user's copy has ended is most often a copy running for another
+; user, whose window no Exit reaches from here. Were the rest removed then, the program
+; would stay with nothing to remove it; stopped here, its uninstall entry and uninstaller
+; stay until it can go. A file whose delete is only pending (a process holds it open with
+; delete sharing) is still there, and counts as such.
 !macro VEXRA_DELETE_PROGRAM_OR_ABORT FILE
   ${Do}
     Delete "${FILE}"
