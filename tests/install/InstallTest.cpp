@@ -415,7 +415,7 @@ TEST_P(LockedProgramTest, SilentUninstall_ProgramInUse_KeepsAllAndExits32_OnceFr
                                      << testing::PrintToString(tool.Runs());
 
     // Once the file is free, the uninstall as Windows runs it takes everything.
-    lock.Release();
+    ASSERT_TRUE(lock.Release());
     const std::optional<std::wstring> quiet = EntryString(L"QuietUninstallString");
     ASSERT_TRUE(quiet);
     ASSERT_TRUE(RunCommandLine(*quiet));
@@ -490,7 +490,7 @@ TEST_F(InstallTest, Uninstall_ProgramInUse_AsksForRetry_RetryAfterItEndsRemovesE
     EXPECT_TRUE(WindowWithButton(uninstaller.Id(), IDCANCEL, true)) << "no way to cancel";
     EXPECT_TRUE(UninstallEntryExists()) << "the entry went while the uninstaller asks";
 
-    lock.Release();
+    ASSERT_TRUE(lock.Release());
     PressButton(question, IDRETRY);
     // Done, the page offers Close.
     ASSERT_TRUE(e2e::WaitUntil(

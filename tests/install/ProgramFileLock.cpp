@@ -16,13 +16,18 @@ const char* FileLockKindName(FileLockKind kind)
 
 testing::AssertionResult ProgramFileLock::Lock(const std::wstring& path, FileLockKind kind)
 {
-    Release();
+    testing::AssertionResult released = Release();
+    if (!released)
+        return released;
     if (kind == FileLockKind::RunningCopy)
     {
         // Suspended, it maps its image and never runs a line: no window, no tray icon, no
-        // end guard, nothing for the uninstaller to ask to exit.
+        // end guard, nothing for the uninstaller to ask to exit. Its current folder is
+        // elsewhere, so the file is all it holds of the installation.
+        wchar_t elsewhere[MAX_PATH] = {};
+        GetTempPathW(MAX_PATH, elsewhere);
         DWORD error = 0;
-        if (!m_runningCopy.Start(path, L"", &error, CREATE_SUSPENDED))
+        if (!m_runningCopy.Start(path, L"", &error, CREATE_SUSPENDED, elsewhere))
             return testing::AssertionFailure()
                    << "cannot start " << e2e::Narrow(path) << " suspended: error " << error;
         return testing::AssertionSuccess();
@@ -35,11 +40,18 @@ testing::AssertionResult ProgramFileLock::Lock(const std::wstring& path, FileLoc
     return testing::AssertionSuccess();
 }
 
-void ProgramFileLock::Release()
+testing::AssertionResult ProgramFileLock::Release()
 {
-    // Terminate waits for the process's end, after which Wine has unmapped its image.
-    m_runningCopy.Terminate();
     m_openFile.Reset();
+    if (!m_runningCopy.IsStarted())
+        return testing::AssertionSuccess();
+    // Once its process has ended, Wine has let go of its image too.
+    TerminateProcess(m_runningCopy.Handle(), 1);
+    const bool ended = m_runningCopy.WaitForExit(e2e::kDeadline);
+    m_runningCopy.Terminate();
+    if (!ended)
+        return testing::AssertionFailure() << "the copy holding the program did not end";
+    return testing::AssertionSuccess();
 }
 
 }  // namespace install

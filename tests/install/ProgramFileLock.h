@@ -43,8 +43,10 @@ public:
 
     // Locks `path`; fails when it cannot. Released when the object goes, if not before.
     testing::AssertionResult Lock(const std::wstring& path, FileLockKind kind);
-    // Lets the file go and waits until nothing of the lock holds it any more.
-    void Release();
+    // Lets the file go: closes the handle, or ends the running copy and waits for its end
+    // (a busy machine can take longer than ChildProcess's own wait). Fails when it did not
+    // end.
+    testing::AssertionResult Release();
 
 private:
     e2e::ChildProcess m_runningCopy;
