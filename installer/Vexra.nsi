@@ -17,6 +17,17 @@
 ;
 ; Silent use, as with every NSIS setup:  VexraSetup-<version>-<arch>.exe /S [/D=C:\folder]
 ; (/D= comes last and is not quoted) and  Uninstall.exe /S.
+;
+; Exit codes besides NSIS's own (0 done, 1 cancelled by the user, 2 stopped by the script):
+;   32    ERROR_SHARING_VIOLATION: a file of the program is in use (a copy running for
+;         another user, or any process holding it) and could not be deleted. Nothing else
+;         was removed: the installation, its entry and its uninstaller are as they were.
+;   740   ERROR_ELEVATION_REQUIRED: run without administrator rights.
+;   1223  ERROR_CANCELLED: the x86 setup on 64-bit Windows, declined by the user.
+;   1638  ERROR_PRODUCT_VERSION: the x86 setup while the x64 Vexra is installed.
+; An uninstaller started by its own name copies itself to the temporary folder, starts the
+; copy and ends at once with 0; its exit code reaches the caller only when it runs in place:
+;   Uninstall.exe /S _?=<install folder>
 
 !ifndef VERSION | ARCH | PROGRAM_EXE | ICON_FILE | OUT_FILE
   !error "Build the setup with scripts/package.sh (it defines VERSION, ARCH, PROGRAM_EXE, ICON_FILE, OUT_FILE)"
@@ -55,6 +66,8 @@ SetCompressor /SOLID lzma
 ; The program's own settings and the name of the logon task it registers at its first start.
 !define PROGRAM_KEY "Software\VexraUi"
 !define LOGON_TASK "Vexra_Start"
+; The exit code of a setup or uninstaller that found the program's file in use.
+!define EXIT_PROGRAM_IN_USE 32 ; ERROR_SHARING_VIOLATION
 
 Name "${PRODUCT_NAME}"
 OutFile "${OUT_FILE}"
@@ -130,6 +143,25 @@ VIAddVersionKey /LANG=1033 "OriginalFilename" "VexraSetup-${VERSION}-${ARCH}.exe
   ${Loop}
 !macroend
 
+; Deletes FILE, a program of ours, or stops before anything else is removed. What still
+; holds the file once this user's copy has ended is most often a copy running for another
+; user, whose window no Exit reaches from here. Were the rest removed then, the program
+; would stay with nothing to remove it; stopped here, its uninstall entry and uninstaller
+; stay until it can go. A file whose delete is only pending (a process holds it open with
+; delete sharing) is still there, and counts as such.
+!macro VEXRA_DELETE_PROGRAM_OR_ABORT FILE
+  ${Do}
+    Delete "${FILE}"
+    ${IfNot} ${FileExists} "${FILE}"
+      ${ExitDo}
+    ${EndIf}
+    ${IfNot} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${FILE} cannot be deleted: it is in use, perhaps by ${PRODUCT_NAME} running for another user of this computer.$\n$\nEnd it there (Exit in its notification-area menu), then click Retry. Cancel leaves ${PRODUCT_NAME} installed as it is." /SD IDCANCEL IDRETRY`
+      SetErrorLevel ${EXIT_PROGRAM_IN_USE}
+      Abort "${FILE} is in use and was not deleted; ${PRODUCT_NAME} is still installed."
+    ${EndIf}
+  ${Loop}
+!macroend
+
 ; Only one Vexra on a machine. The x86 setup on 64-bit Windows refuses while the x64 Vexra
 ; is installed, and otherwise says that the x64 setup is the one for this machine and asks
 ; whether to go on (a silent setup goes on). The x64 setup has nothing to check here: it
@@ -156,23 +188,23 @@ VIAddVersionKey /LANG=1033 "OriginalFilename" "VexraSetup-${VERSION}-${ARCH}.exe
 ; The x64 setup takes the place of an x86 installation: the files that setup put there,
 ; its entry in the 32-bit view and its folder when nothing else is left in it. The running
 ; program has been ended before, as for an update; the shortcut is written anew below, and
-; the logon task, which has the same name, is registered again by the new program.
+; the logon task, which has the same name, is registered again by the new program. The x86
+; program goes first: while it cannot, its uninstaller and entry stay, and this setup stops
+; before it installs anything.
 !macro VEXRA_REMOVE_X86_INSTALLATION
 !if "${ARCH}" == "x64"
   SetRegView ${OTHER_REG_VIEW}
   ReadRegStr $R0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  SetRegView ${OWN_REG_VIEW}
   ${If} $R0 != ""
     DetailPrint "Removing the 32-bit ${PRODUCT_NAME} from $R0..."
-    Delete "$R0\${PROGRAM_FILE}"
+    !insertmacro VEXRA_DELETE_PROGRAM_OR_ABORT "$R0\${PROGRAM_FILE}"
     Delete "$R0\${UNINSTALLER_FILE}"
-    ${If} ${FileExists} "$R0\${PROGRAM_FILE}"
-      SetRegView ${OWN_REG_VIEW}
-      Abort "Could not remove the 32-bit ${PRODUCT_NAME} ($R0\${PROGRAM_FILE})."
-    ${EndIf}
+    SetRegView ${OTHER_REG_VIEW}
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
+    SetRegView ${OWN_REG_VIEW}
     RMDir "$R0"
   ${EndIf}
-  SetRegView ${OWN_REG_VIEW}
 !endif
 !macroend
 
@@ -248,22 +280,23 @@ FunctionEnd
 Section "Uninstall"
   !insertmacro VEXRA_END_RUNNING_OR_ABORT "un."
 
+  ; The program first: what removes it (this uninstaller and its entry) and what belongs to
+  ; it (its task) must outlive it.
+  !insertmacro VEXRA_DELETE_PROGRAM_OR_ABORT "$INSTDIR\${PROGRAM_FILE}"
+
+  Delete "$SMPROGRAMS\${SHORTCUT_FILE}"
+  DeleteRegKey HKCU "${PROGRAM_KEY}"
+  ; Only the files this setup installed: the folder may be one the user chose and shares.
+  Delete "$INSTDIR\${UNINSTALLER_FILE}"
+  ; Removed only when empty.
+  RMDir "$INSTDIR"
+
   ; The system's own tool by its full path, so no schtasks.exe of another folder runs with
   ; this uninstaller's rights. A task that is not there (never registered) is no error.
   DetailPrint "Removing the logon task ${LOGON_TASK}..."
   nsExec::Exec '"$SYSDIR\schtasks.exe" /delete /tn ${LOGON_TASK} /F'
   Pop $0
 
-  DeleteRegKey HKCU "${PROGRAM_KEY}"
-
-  ; Only the files this setup installed: the folder may be one the user chose and shares.
-  Delete "$INSTDIR\${PROGRAM_FILE}"
-  Delete "$INSTDIR\${UNINSTALLER_FILE}"
-  Delete "$SMPROGRAMS\${SHORTCUT_FILE}"
-
   SetRegView ${OWN_REG_VIEW}
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
-
-  ; Removed only when empty.
-  RMDir "$INSTDIR"
 SectionEnd

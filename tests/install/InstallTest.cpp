@@ -1,8 +1,9 @@
 // The setup and the uninstaller as a user meets them, run silently in the test prefix:
-// a fresh install, an update over the running program, and an uninstall that leaves
-// nothing behind.
+// a fresh install, an update over the running program, an uninstall that leaves nothing
+// behind, and one that leaves everything while the program's file cannot be deleted.
 #include "Harness.h"
 #include "MainWindowLayout.h"
+#include "ProgramFileLock.h"
 #include "SetupProgram.h"
 #include "SystemToolStandIn.h"
 
@@ -302,6 +303,16 @@ TEST_F(InstallTest, X86SilentInstall_On64BitWindowsWithTheX64Installed_RefusesAn
 
 // ---- the uninstaller ------------------------------------------------------------------------
 
+// The exit code of a setup or uninstaller that found the program's file in use.
+constexpr DWORD kExitProgramInUse = 32;  // ERROR_SHARING_VIOLATION
+
+// The uninstaller run in place, silently, as a caller that needs its exit code runs it:
+// started by its own name it copies itself away, starts the copy and ends at once with 0.
+std::wstring InPlaceSilentUninstall(const std::wstring& folder)
+{
+    return L"\"" + folder + L"\\" + kUninstallerFileName + L"\" /S _?=" + folder;
+}
+
 TEST_F(InstallTest, SilentUninstall_WhileEngineRuns_EndsItAndRemovesEverythingAndTheLogonTask)
 {
     ASSERT_TRUE(RunSetup(L"/S /D=" + OtherFolder()));
@@ -348,14 +359,146 @@ TEST_F(InstallTest, SilentUninstall_FolderHoldsAFileOfTheUser_KeepsItAndTheFolde
 
     // Run in place (_?=) so its end is the end of the uninstall; it cannot delete its own
     // file then, which is why the folder is checked through the user's file only.
-    ASSERT_TRUE(RunCommandLine(L"\"" + OtherFolder() + L"\\" + kUninstallerFileName + L"\" /S _?=" +
-                               OtherFolder()));
+    ASSERT_TRUE(RunCommandLine(InPlaceSilentUninstall(OtherFolder())));
 
     EXPECT_FALSE(e2e::FileExists(ProgramIn(OtherFolder())));
     EXPECT_FALSE(UninstallEntryExists());
     EXPECT_TRUE(e2e::FileExists(notes)) << "the uninstaller deleted a file it did not install";
     DeleteFileW(notes.c_str());
 }
+
+// ---- a program that cannot be deleted ----------------------------------------------------
+
+class LockedProgramTest : public InstallTest, public testing::WithParamInterface<FileLockKind>
+{
+};
+
+TEST_P(LockedProgramTest, SilentUninstall_ProgramInUse_KeepsAllAndExits32_OnceFreeRemovesAll)
+{
+    ASSERT_TRUE(RunSetup(L"/S /D=" + OtherFolder()));
+    // The settings a started program leaves.
+    e2e::MarkLogonTaskDone();
+    const std::wstring exe = ProgramIn(OtherFolder());
+    const std::wstring uninstaller = OtherFolder() + L"\\" + kUninstallerFileName;
+    e2e::TempFolder logFolder;
+    SystemToolStandIn tool(logFolder.File(L"schtasks.log"));
+    ASSERT_TRUE(tool.IsPlaced()) << "the schtasks.exe stand-in could not be put in the system folder";
+    ProgramFileLock lock;
+    ASSERT_TRUE(lock.Lock(exe, GetParam()));
+
+    std::string failure;
+    const std::optional<DWORD> exitCode = RunForExitCode(InPlaceSilentUninstall(OtherFolder()), &failure);
+    ASSERT_TRUE(exitCode.has_value()) << failure;
+    EXPECT_EQ(*exitCode, kExitProgramInUse);
+    EXPECT_TRUE(e2e::FileExists(exe)) << "the lock did not keep the program";
+    EXPECT_TRUE(UninstallEntryExists()) << "the program is left without its uninstall entry";
+    EXPECT_EQ(Narrow(EntryString(L"InstallLocation").value_or(L"(missing)")), Narrow(OtherFolder()));
+    EXPECT_TRUE(e2e::FileExists(uninstaller)) << "the program is left without its uninstaller";
+    EXPECT_TRUE(e2e::FileExists(StartMenuShortcut()));
+    EXPECT_TRUE(ProgramKeyExists());
+    EXPECT_TRUE(tool.Runs().empty()) << "the logon task was deleted although its program stays: "
+                                     << testing::PrintToString(tool.Runs());
+
+    // Once the file is free, the uninstall as Windows runs it takes everything.
+    ASSERT_TRUE(lock.Release());
+    const std::optional<std::wstring> quiet = EntryString(L"QuietUninstallString");
+    ASSERT_TRUE(quiet);
+    ASSERT_TRUE(RunCommandLine(*quiet));
+    EXPECT_TRUE(e2e::WaitUntil([&] { return !FolderExists(OtherFolder()); }, kSetupDeadline,
+                               "the install folder to go"));
+    EXPECT_TRUE(e2e::WaitUntil([] { return e2e::ProcessesNamed(L"Un.exe").empty(); }, kDeadline,
+                               "the uninstaller's copy to end"));
+    EXPECT_FALSE(e2e::FileExists(exe));
+    EXPECT_FALSE(e2e::FileExists(uninstaller));
+    EXPECT_FALSE(e2e::FileExists(StartMenuShortcut()));
+    EXPECT_FALSE(UninstallEntryExists());
+    EXPECT_FALSE(ProgramKeyExists());
+    EXPECT_EQ(tool.Runs().size(), 1u) << testing::PrintToString(tool.Runs());
+}
+
+TEST_P(LockedProgramTest, X64SilentInstall_OverAnX86InstallationInUse_KeepsItWholeAndExits32)
+{
+    if (OwnArchitecture() != L"x64")
+        GTEST_SKIP() << "the x64 setup replaces an x86 installation; this is the "
+                     << Narrow(OwnArchitecture()) << " setup's test run";
+    // The x86 installation as its setup leaves it (see the test of its replacement above).
+    const std::wstring x86Folder = OtherArchitectureInstallFolder();
+    ASSERT_FALSE(x86Folder.empty());
+    ASSERT_TRUE(CreateDirectoryW(x86Folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    ASSERT_TRUE(CopyFileW(e2e::ProgramPath().c_str(), ProgramIn(x86Folder).c_str(), FALSE));
+    const std::wstring x86Uninstaller = x86Folder + L"\\" + kUninstallerFileName;
+    ASSERT_TRUE(WriteTextFile(x86Uninstaller, "the x86 uninstaller"));
+    ASSERT_TRUE(WriteOtherArchitectureEntry(x86Folder));
+    ProgramFileLock lock;
+    ASSERT_TRUE(lock.Lock(ProgramIn(x86Folder), GetParam()));
+
+    std::string failure;
+    const std::optional<DWORD> exitCode = RunForExitCode(L"\"" + SetupPath() + L"\" /S", &failure);
+    ASSERT_TRUE(exitCode.has_value()) << failure;
+    EXPECT_EQ(*exitCode, kExitProgramInUse);
+    EXPECT_TRUE(e2e::FileExists(ProgramIn(x86Folder)));
+    EXPECT_TRUE(e2e::FileExists(x86Uninstaller)) << "the x86 program is left without its uninstaller";
+    EXPECT_TRUE(OtherArchitectureEntryExists()) << "the x86 program is left without its entry";
+    // And nothing of the x64 installation beside it.
+    EXPECT_FALSE(FolderExists(DefaultInstallFolder()));
+    EXPECT_FALSE(UninstallEntryExists());
+    EXPECT_FALSE(e2e::FileExists(StartMenuShortcut()));
+}
+
+// The user's way: the uninstaller says which file is in use and offers Retry; once the
+// other copy has ended, Retry goes on and removes everything.
+TEST_F(InstallTest, Uninstall_ProgramInUse_AsksForRetry_RetryAfterItEndsRemovesEverything)
+{
+    ASSERT_TRUE(RunSetup(L"/S /D=" + OtherFolder()));
+    const std::wstring exe = ProgramIn(OtherFolder());
+    ProgramFileLock lock;
+    ASSERT_TRUE(lock.Lock(exe, FileLockKind::RunningCopy));
+
+    // In place (_?=), so this process is the one that shows the pages and asks.
+    ChildProcess uninstaller;
+    DWORD error = 0;
+    ASSERT_TRUE(uninstaller.Start(OtherFolder() + L"\\" + kUninstallerFileName,
+                                  L"_?=" + OtherFolder(), &error))
+        << "error " << error;
+    HWND pages = nullptr;
+    ASSERT_TRUE(e2e::WaitUntil(
+        [&] { return (pages = WindowWithButton(uninstaller.Id(), IDOK, true)) != nullptr; },
+        kSetupDeadline, "the uninstaller's confirmation page"));
+    PressButton(pages, IDOK);  // "Uninstall"
+
+    HWND question = nullptr;
+    ASSERT_TRUE(e2e::WaitUntil(
+        [&] { return (question = WindowWithButton(uninstaller.Id(), IDRETRY, true)) != nullptr; },
+        kSetupDeadline, "the uninstaller to ask for Retry"));
+    EXPECT_NE(ControlTexts(question).find(exe), std::wstring::npos)
+        << "the question does not name the file in use: " << Narrow(ControlTexts(question));
+    EXPECT_TRUE(WindowWithButton(uninstaller.Id(), IDCANCEL, true)) << "no way to cancel";
+    EXPECT_TRUE(UninstallEntryExists()) << "the entry went while the uninstaller asks";
+
+    ASSERT_TRUE(lock.Release());
+    PressButton(question, IDRETRY);
+    // Done, the page offers Close.
+    ASSERT_TRUE(e2e::WaitUntil(
+        [&] {
+            return !WindowWithButton(uninstaller.Id(), IDRETRY, false) &&
+                   (pages = WindowWithButton(uninstaller.Id(), IDOK, true)) != nullptr;
+        },
+        kSetupDeadline, "the uninstaller to finish after Retry"));
+    PressButton(pages, IDOK);
+    DWORD exitCode = STILL_ACTIVE;
+    ASSERT_TRUE(uninstaller.WaitForExit(kSetupDeadline, &exitCode)) << "the uninstaller did not end";
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_FALSE(e2e::FileExists(exe));
+    EXPECT_FALSE(e2e::FileExists(StartMenuShortcut()));
+    EXPECT_FALSE(UninstallEntryExists());
+}
+
+INSTANTIATE_TEST_SUITE_P(Locks, LockedProgramTest,
+                         testing::Values(FileLockKind::RunningCopy,
+                                         FileLockKind::OpenWithoutDeleteSharing),
+                         [](const testing::TestParamInfo<FileLockKind>& info) {
+                             return std::string(FileLockKindName(info.param));
+                         });
 
 // ---- the setup's version record ---------------------------------------------------------
 

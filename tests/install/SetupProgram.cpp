@@ -284,6 +284,43 @@ void RemoveInstallationByHand(const std::wstring& folder)
     RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, kEntryView, 0);
 }
 
+// ---- the windows of a setup or uninstaller ------------------------------------------------
+
+HWND WindowWithButton(DWORD processId, int buttonId, bool mustBeEnabled)
+{
+    for (HWND window : e2e::TopLevelWindowsOf(processId))
+    {
+        const HWND button = GetDlgItem(window, buttonId);
+        if (IsWindowVisible(window) && button && IsWindowVisible(button) &&
+            (!mustBeEnabled || IsWindowEnabled(button)))
+            return window;
+    }
+    return nullptr;
+}
+
+namespace {
+
+BOOL CALLBACK AppendControlText(HWND control, LPARAM texts)
+{
+    *reinterpret_cast<std::wstring*>(texts) += e2e::WindowText(control) + L"\n";
+    return TRUE;
+}
+
+}  // namespace
+
+std::wstring ControlTexts(HWND window)
+{
+    std::wstring texts;
+    EnumChildWindows(window, AppendControlText, reinterpret_cast<LPARAM>(&texts));
+    return texts;
+}
+
+void PressButton(HWND dialog, int buttonId)
+{
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, buttonId)));
+}
+
 // ---- the other architecture's installation --------------------------------------------------
 
 namespace {

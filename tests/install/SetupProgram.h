@@ -72,6 +72,17 @@ VersionRecord ReadVersionRecord(const std::wstring& path);
 // without running the uninstaller under test.
 void RemoveInstallationByHand(const std::wstring& folder);
 
+// ---- the windows of a setup or uninstaller ------------------------------------------------
+
+// A visible top-level window of `processId` that has the button `buttonId` (enabled too,
+// when `mustBeEnabled`); null when there is none.
+HWND WindowWithButton(DWORD processId, int buttonId, bool mustBeEnabled);
+// The texts of every control of `window`, one after another: what a user can read in it.
+std::wstring ControlTexts(HWND window);
+// Presses a button of a dialog (the setup's pages, a message box) as a click does: the
+// dialog gets WM_COMMAND with BN_CLICKED from it.
+void PressButton(HWND dialog, int buttonId);
+
 // ---- the other architecture's installation --------------------------------------------------
 
 // Whether this Windows is 64-bit (for an x86 test: whether it runs under WOW64).
