@@ -70,7 +70,9 @@ CVEXRAUIWelcomeDlg::CVEXRAUIWelcomeDlg(CWnd* pParent)
       m_bTrayIconAdded(false),
       m_bProcessesRestored(false),
       m_pEndGuard(nullptr),
-      m_engine(m_processSystem, m_boostView)
+      m_realtimeValve(m_processSystem, m_boostView),
+      m_valvedSystem(m_processSystem, m_realtimeValve),
+      m_engine(m_valvedSystem, m_boostView)
 {
 }
 
@@ -508,6 +510,7 @@ void CVEXRAUIWelcomeDlg::RunForegroundCycle()
             {m_cycleProcessList.data(), static_cast<DWORD>(m_cycleProcessList.size())});
     else
         m_engine.RunForegroundCycle();
+    m_realtimeValve.RunCycle();
 }
 
 void CVEXRAUIWelcomeDlg::UpdateEngineStatusText()
