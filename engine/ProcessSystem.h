@@ -17,6 +17,9 @@ enum class PriorityChange
     OtherProcess,   // the id now names a newer process than the one the engine knew
 };
 
+// A process kept open between readings of its processor time; 0 is none.
+typedef DWORD TIMES_READER;
+
 class IProcessSystem
 {
 public:
@@ -59,4 +62,23 @@ public:
     // its full image path, and only when that cannot be had from imageName as looked up
     // (a base name or a device path); empty when there is none.
     virtual CString GetProductName(DWORD pid, const CString& imageName) = 0;
+
+    // Opens the process to read its processor time from now on, until CloseTimesReader.
+    // With *creationTime not 0 only the process created then is opened; with 0, whichever
+    // process has the id now, and *creationTime receives its creation time. 0 when it
+    // cannot be opened or the id names another process. Window thread only.
+    virtual TIMES_READER OpenTimesReader(DWORD pid, ULONGLONG* creationTime) = 0;
+
+    // The processor time (kernel and user, FILETIME units) the process has used so far.
+    // FALSE once it has ended or can no longer be read.
+    virtual BOOL ReadProcessorTime(TIMES_READER reader, ULONGLONG* processorTime) = 0;
+
+    virtual void CloseTimesReader(TIMES_READER reader) = 0;
+
+    // The machine's logical processors.
+    virtual DWORD GetProcessorCount() = 0;
+
+    // Milliseconds since the system started, as GetTickCount counts them: it wraps after
+    // 49.7 days, so only differences mean anything.
+    virtual DWORD GetTickCount() = 0;
 };

@@ -132,3 +132,61 @@ CString CWin32ProcessSystem::GetProductName(DWORD pid, const CString& imageName)
     version.ReadVersionInfo();
     return version.m_strProductName;
 }
+
+TIMES_READER CWin32ProcessSystem::OpenTimesReader(DWORD pid, ULONGLONG* creationTime)
+{
+    // SYNCHRONIZE: a reading asks whether the process has ended, which its times alone
+    // do not tell.
+    CKernelHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, pid));
+    if (!process)
+        return 0;
+    const ULONGLONG created = CreationTimeOf(process.Get());
+    if (created == 0 || (*creationTime != 0 && created != *creationTime))
+        return 0;
+    *creationTime = created;
+    do
+        ++m_lastTimesReader;
+    while (m_lastTimesReader == 0 || m_timesReaders.count(m_lastTimesReader) != 0);
+    m_timesReaders.emplace(m_lastTimesReader, std::move(process));
+    return m_lastTimesReader;
+}
+
+BOOL CWin32ProcessSystem::ReadProcessorTime(TIMES_READER reader, ULONGLONG* processorTime)
+{
+    const auto found = m_timesReaders.find(reader);
+    if (found == m_timesReaders.end())
+        return FALSE;
+    HANDLE process = found->second.Get();
+    if (::WaitForSingleObject(process, 0) == WAIT_OBJECT_0)
+        return FALSE;
+    FILETIME created = {}, exited = {}, kernel = {}, user = {};
+    if (!::GetProcessTimes(process, &created, &exited, &kernel, &user))
+        return FALSE;
+    const auto toUnits = [](const FILETIME& time) {
+        return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    };
+    *processorTime = toUnits(kernel) + toUnits(user);
+    return TRUE;
+}
+
+void CWin32ProcessSystem::CloseTimesReader(TIMES_READER reader)
+{
+    m_timesReaders.erase(reader);
+}
+
+DWORD CWin32ProcessSystem::GetProcessorCount()
+{
+    // Every group: a machine with more than 64 logical processors has several, and the
+    // real-time processes may run in any of them.
+    const DWORD count = ::GetActiveProcessorCount(ALL_PROCESSOR_GROUPS);
+    if (count != 0)
+        return count;
+    SYSTEM_INFO info = {};
+    ::GetSystemInfo(&info);
+    return info.dwNumberOfProcessors;
+}
+
+DWORD CWin32ProcessSystem::GetTickCount()
+{
+    return ::GetTickCount();
+}

@@ -61,7 +61,9 @@ CVEXRAUIWelcomeDlg::CVEXRAUIWelcomeDlg(CWnd* pParent)
       m_nid(),
       m_bTrayIconAdded(false),
       m_endOfRun(m_processSystem),
-      m_engine(m_processSystem, m_boostView, m_endOfRun),
+      m_realtimeValve(m_processSystem, m_boostView, m_endOfRun),
+      m_valvedSystem(m_processSystem, m_realtimeValve),
+      m_engine(m_valvedSystem, m_boostView, m_endOfRun),
       m_processNotify(m_processSystem)
 {
 }
@@ -507,6 +509,7 @@ void CVEXRAUIWelcomeDlg::RunForegroundCycle()
             {m_cycleProcessList.data(), static_cast<DWORD>(m_cycleProcessList.size())});
     else
         m_engine.RunForegroundCycle();
+    m_realtimeValve.RunCycle();
 }
 
 void CVEXRAUIWelcomeDlg::UpdateEngineStatusText()

@@ -10,6 +10,8 @@
 #include "engine/BoostEngine.h"
 #include "engine/DialogBoostView.h"
 #include "engine/ProcessNotify.h"
+#include "engine/RealtimeValve.h"
+#include "engine/ValvedProcessSystem.h"
 #include "engine/Win32ProcessSystem.h"
 #include "framework/Afx.h"
 #include "framework/Handle.h"
@@ -160,6 +162,10 @@ private:
     CWin32ProcessSystem m_processSystem;
     CEndOfRun m_endOfRun;
     CDialogBoostView m_boostView;
+    // Sets a process the program put at real-time to high when together they take every
+    // processor; it sees the engine's class changes through m_valvedSystem.
+    CRealtimeValve m_realtimeValve;
+    CValvedProcessSystem m_valvedSystem;
     CBoostEngine m_engine;
     std::vector<DWORD> m_cycleProcessList;   // the watcher's latest list, for the cycle
 

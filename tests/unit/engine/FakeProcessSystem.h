@@ -30,6 +30,7 @@ struct FakeProcess
     std::wstring domain;
     std::wstring productName;
     ULONGLONG creationTime = 0;    // unique per process: a new process on an old id differs
+    ULONGLONG processorTime = 0;   // kernel and user time used so far, FILETIME units
 };
 
 // In which order EnumProcessIds lists the ids (Windows promises none).
@@ -222,6 +223,47 @@ public:
         return CString();
     }
 
+    TIMES_READER OpenTimesReader(DWORD pid, ULONGLONG* creationTime) override
+    {
+        ++readerOpens;
+        auto found = processes.find(pid);
+        if (found == processes.end() || !found->second.openable)
+            return 0;
+        if (*creationTime != 0 && *creationTime != found->second.creationTime)
+            return 0;
+        *creationTime = found->second.creationTime;
+        readers[++lastReader] = std::make_pair(pid, found->second.creationTime);
+        return lastReader;
+    }
+
+    BOOL ReadProcessorTime(TIMES_READER reader, ULONGLONG* processorTime) override
+    {
+        ++timesReads;
+        auto open = readers.find(reader);
+        if (open == readers.end())
+            return FALSE;
+        // A reader holds the process it was opened on: once that has ended, nothing.
+        auto found = processes.find(open->second.first);
+        if (found == processes.end() || found->second.creationTime != open->second.second)
+            return FALSE;
+        *processorTime = found->second.processorTime;
+        return TRUE;
+    }
+
+    void CloseTimesReader(TIMES_READER reader) override { readers.erase(reader); }
+
+    DWORD GetProcessorCount() override { return processorCount; }
+    DWORD GetTickCount() override { return tick; }
+
+    // How many readers are open on pid now.
+    int OpenReadersOf(DWORD pid) const
+    {
+        int count = 0;
+        for (const auto& reader : readers)
+            count += reader.second.first == pid ? 1 : 0;
+        return count;
+    }
+
     std::map<DWORD, FakeProcess> processes;
     std::map<HWND, DWORD> windowOwners;
     std::map<HWND, std::vector<HWND>> children;
@@ -235,12 +277,19 @@ public:
     std::function<void(DWORD pid, DWORD priorityClass)> onPriorityChange;
     // Run when a change has been asked for, before it lands.
     std::function<void(DWORD pid, DWORD priorityClass)> beforePriorityChange;
+    // Processor times: open readers (id -> pid and creation time), the clock, the machine.
+    std::map<TIMES_READER, std::pair<DWORD, ULONGLONG>> readers;
+    int readerOpens = 0;
+    int timesReads = 0;
+    DWORD tick = 1000;
+    DWORD processorCount = 2;
 
 private:
     std::mutex m_listLock;   // the list's shape and order, shared with a watcher's thread
     ListOrder m_listOrder = ListOrder::Ascending;
     int nextWindow = 0x1000;
     ULONGLONG lastCreationTime = 0;
+    TIMES_READER lastReader = 0;
 };
 
 // Records what the engine shows.

@@ -43,7 +43,7 @@ CParsedTaskDefinition::CParsedTaskDefinition(const std::wstring& filePath)
 
 CParsedTaskDefinition::~CParsedTaskDefinition()
 {
-    m_document.Reset();
+    m_document.Release();
     if (m_comStarted)
         CoUninitialize();
 }
