@@ -160,6 +160,30 @@ protected:
         return guard;
     }
 
+    // With the engine running: an application started now, which the engine boosts.
+    void StartBoostedApplication(ChildProcess& started)
+    {
+        ASSERT_NO_FATAL_FAILURE(StartApplication(L"started.exe", started));
+        ASSERT_TRUE(WaitUntil([&] { return started.PriorityClass() == REALTIME_PRIORITY_CLASS; },
+                              kDeadline, "the application started now to be boosted"));
+    }
+
+    // The application lowered at the start and the one boosted since, both back at normal
+    // within the deadline of a restore.
+    static testing::AssertionResult BothBackAtNormal(ChildProcess& present, ChildProcess& started)
+    {
+        testing::AssertionResult back = WaitUntil(
+            [&] {
+                return present.PriorityClass() == NORMAL_PRIORITY_CLASS &&
+                       started.PriorityClass() == NORMAL_PRIORITY_CLASS;
+            },
+            kRestoreDeadline, "every process the program changed to be back at normal");
+        if (!back)
+            back << " (present.exe " << PriorityClassName(present.PriorityClass())
+                 << ", started.exe " << PriorityClassName(started.PriorityClass()) << ")";
+        return back;
+    }
+
     static bool IsRunning(DWORD processId)
     {
         const CKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
@@ -176,9 +200,7 @@ TEST_F(EndGuardTest, EndedFromOutsideWhileTheEngineRuns_EveryProcessIsNormalWith
     const DWORD guard = StartProgramOver(present);
     ASSERT_NE(guard, 0u);
     ASSERT_TRUE(PressStart(m_program->MainWindow()));
-    ASSERT_NO_FATAL_FAILURE(StartApplication(L"started.exe", started));
-    ASSERT_TRUE(WaitUntil([&] { return started.PriorityClass() == REALTIME_PRIORITY_CLASS; },
-                          kDeadline, "the application started now to be boosted"));
+    ASSERT_NO_FATAL_FAILURE(StartBoostedApplication(started));
 
     // As Task Manager's "End task" and taskkill /f do; exit code 0, as an orderly end's.
     ASSERT_TRUE(TerminateProcess(m_program->Process().Handle(), 0));
@@ -203,9 +225,7 @@ TEST_F(EndGuardTest, EndedWithItsWholeProcessTree_EveryProcessIsNormalWithinTwoS
     const DWORD guard = StartProgramOver(present);
     ASSERT_NE(guard, 0u);
     ASSERT_TRUE(PressStart(m_program->MainWindow()));
-    ASSERT_NO_FATAL_FAILURE(StartApplication(L"started.exe", started));
-    ASSERT_TRUE(WaitUntil([&] { return started.PriorityClass() == REALTIME_PRIORITY_CLASS; },
-                          kDeadline, "the application started now to be boosted"));
+    ASSERT_NO_FATAL_FAILURE(StartBoostedApplication(started));
 
     // As Task Manager's "End process tree" and taskkill /t /f do: the program and every
     // process whose parent chain leads to it, at once. The guard is not among them.
@@ -218,14 +238,7 @@ TEST_F(EndGuardTest, EndedWithItsWholeProcessTree_EveryProcessIsNormalWithinTwoS
         if (process)
             TerminateProcess(process.Get(), 1);
     }
-    EXPECT_TRUE(WaitUntil(
-        [&] {
-            return present.PriorityClass() == NORMAL_PRIORITY_CLASS &&
-                   started.PriorityClass() == NORMAL_PRIORITY_CLASS;
-        },
-        kRestoreDeadline, "every process the program changed to be back at normal"))
-        << "present.exe " << PriorityClassName(present.PriorityClass()) << ", started.exe "
-        << PriorityClassName(started.PriorityClass());
+    EXPECT_TRUE(BothBackAtNormal(present, started));
     EXPECT_TRUE(EveryProcessNormal());
     EXPECT_TRUE(WaitUntil([] { return ProcessesNamed(kProgramFileName).empty(); }, Milliseconds{15000},
                           "no copy of the program left running"));
@@ -248,18 +261,9 @@ TEST_F(EndGuardTest, GuardEndedByHand_ANewOneRunsAndStillRestoresAfterAKill)
     ASSERT_TRUE(WaitUntil([&] { return (second = m_program->EndGuard()) != 0 && second != first; },
                           kRestoreDeadline, "a new end guard"));
 
-    ASSERT_NO_FATAL_FAILURE(StartApplication(L"started.exe", started));
-    ASSERT_TRUE(WaitUntil([&] { return started.PriorityClass() == REALTIME_PRIORITY_CLASS; },
-                          kDeadline, "the application started now to be boosted"));
+    ASSERT_NO_FATAL_FAILURE(StartBoostedApplication(started));
     ASSERT_TRUE(TerminateProcess(m_program->Process().Handle(), 0));
-    EXPECT_TRUE(WaitUntil(
-        [&] {
-            return present.PriorityClass() == NORMAL_PRIORITY_CLASS &&
-                   started.PriorityClass() == NORMAL_PRIORITY_CLASS;
-        },
-        kRestoreDeadline, "every process the program changed to be back at normal"))
-        << "present.exe " << PriorityClassName(present.PriorityClass()) << ", started.exe "
-        << PriorityClassName(started.PriorityClass());
+    EXPECT_TRUE(BothBackAtNormal(present, started));
 }
 
 TEST_F(EndGuardTest, Guard_ShowsNothingAndIsNeitherLoweredNorAnnounced)

@@ -1,34 +1,23 @@
 // The end of the run against a made-up system: the restore and its passes, the gate it
 // closes for every change on any thread (before the change and after it), the end guard
 // that no change may touch, and the guard's replacement when it ends by itself.
-#include "FakeProcessSystem.h"
+#include "EngineFixture.h"
 
 #include "endofrun/EndOfRun.h"
 #include "endofrun/PriorityRestore.h"
 #include "endofrun/RestoreHandshake.h"
 #include "framework/Handle.h"
-#include "engine/BoostEngine.h"
-#include "engine/FocusPids.h"
 #include "engine/PriorityControl.h"
-
-#include <gtest/gtest.h>
 
 #include <thread>
 
 namespace
 {
 const DWORD OWN = FakeProcessSystem::OWN_PID;
-const DWORD CHROME = 200;
-const DWORD DRIVER = 204;
-const DWORD NOTEPAD = 208;
 const DWORD CHROME_2 = 212;
 const DWORD APP = 300;
 const DWORD GUARD = 304;   // a second copy of the program: a namesake of it
 const DWORD OTHER = 308;
-
-const DWORD REALTIME = REALTIME_PRIORITY_CLASS;
-const DWORD BELOW = BELOW_NORMAL_PRIORITY_CLASS;
-const DWORD NORMAL = NORMAL_PRIORITY_CLASS;
 
 // A guard that runs as the test says: started with the next id, ended by itself on
 // demand.
@@ -70,15 +59,13 @@ private:
     std::function<void()> m_onEnded;
 };
 
-class EndOfRunTest : public testing::Test
+class EndOfRunTest : public EngineFixture
 {
 protected:
     void SetUp() override
     {
-        g_nFocusPidCount = 0;
-        system.AddProcess(CHROME, L"\\Device\\HarddiskVolume2\\Apps\\chrome.exe");
-        system.AddProcess(DRIVER, L"\\Device\\HarddiskVolume2\\Tools\\chromedriver.exe");
-        system.AddProcess(NOTEPAD, L"\\Device\\HarddiskVolume2\\Windows\\notepad.exe");
+        EngineFixture::SetUp();
+        AddBrowserToolAndEditor();
         system.AddProcess(CHROME_2, L"\\Device\\HarddiskVolume3\\Other\\chrome.exe");
         system.AddProcess(APP, L"\\Device\\HarddiskVolume2\\Apps\\app.exe");
         system.AddProcess(GUARD, L"\\Device\\HarddiskVolume1\\Vexra\\VEXRA-by-Teskor.exe");
@@ -96,18 +83,31 @@ protected:
         return fake;
     }
 
+    // The first time pid is about to be given priorityClass, another thread restores
+    // every process first; the flag tells whether that moment came.
+    const bool& RestoreOnAnotherThreadBefore(DWORD pid, DWORD priorityClass)
+    {
+        restoredBeforeChange = false;
+        system.beforePriorityChange = [this, pid, priorityClass](DWORD changed, DWORD newClass) {
+            if (changed == pid && newClass == priorityClass && !restoredBeforeChange)
+            {
+                restoredBeforeChange = true;
+                std::thread crashed([this] { Restore(); });
+                crashed.join();
+            }
+        };
+        return restoredBeforeChange;
+    }
+
     void Restore()
     {
         DWORD pids[PROCESS_ID_BUFFER_LENGTH / sizeof(DWORD)] = {};
         endOfRun.RestoreEveryProcess(system, pids, sizeof(pids));
     }
 
-    FakeProcessSystem system;
-    FakeBoostView view;
-    CEndOfRun endOfRun{system};
-    CBoostEngine engine{system, view, endOfRun};
     CPriorityControl control{system, endOfRun};
     int guardEndedNotices = 0;
+    bool restoredBeforeChange = false;
 };
 }  // namespace
 
@@ -176,15 +176,7 @@ TEST_F(EndOfRunTest, RestoreBeginsBetweenTheCheckAndTheAct_TheProcessEndsNormal)
     // The cycle's boost has passed the gate; before its SetPriorityClass lands, another
     // thread's restore makes its last pass and finds the application still at normal.
     system.foreground = system.AddWindow(APP);
-    bool restored = false;
-    system.beforePriorityChange = [&](DWORD pid, DWORD priorityClass) {
-        if (pid == APP && priorityClass == REALTIME && !restored)
-        {
-            restored = true;
-            std::thread crashed([&] { Restore(); });
-            crashed.join();
-        }
-    };
+    const bool& restored = RestoreOnAnotherThreadBefore(APP, REALTIME);
 
     engine.RunForegroundCycle();
 
@@ -198,15 +190,7 @@ TEST_F(EndOfRunTest, RestoreBeginsDuringADemotion_TheDemotedProcessEndsNormal)
     system.foreground = system.AddWindow(APP);
     engine.RunForegroundCycle();
     ASSERT_EQ(REALTIME, system.ClassOf(APP));
-    bool restored = false;
-    system.beforePriorityChange = [&](DWORD pid, DWORD priorityClass) {
-        if (pid == APP && priorityClass == BELOW && !restored)
-        {
-            restored = true;
-            std::thread crashed([&] { Restore(); });
-            crashed.join();
-        }
-    };
+    const bool& restored = RestoreOnAnotherThreadBefore(APP, BELOW);
 
     system.foreground = system.AddWindow(OTHER);
     engine.RunForegroundCycle();

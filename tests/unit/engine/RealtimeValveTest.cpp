@@ -1,7 +1,7 @@
 // The real-time valve with the engine, against a made-up system whose processes use
 // processor time as the tests say: the clock is the fake's tick count, moved on by one
 // 50 ms cycle at a time, so nothing here waits for real time to pass.
-#include "FakeProcessSystem.h"
+#include "EngineFixture.h"
 
 #include "endofrun/EndOfRun.h"
 #include "engine/BoostEngine.h"
@@ -24,9 +24,7 @@ const DWORD GAME_SERVER = 308;
 const DWORD EDITOR = 312;
 const DWORD STARTED = 316;
 
-const DWORD REALTIME = REALTIME_PRIORITY_CLASS;
 const DWORD HIGH = HIGH_PRIORITY_CLASS;
-const DWORD BELOW = BELOW_NORMAL_PRIORITY_CLASS;
 
 const DWORD CYCLE_MS = 50;
 const ULONGLONG UNITS_PER_MS = 10000;
@@ -36,10 +34,7 @@ class RealtimeValveTest : public testing::Test
 protected:
     void SetUp() override
     {
-        g_nFocusPidCount = 0;
-        g_strProcessName.Empty();
-        g_strProcessUser.Empty();
-        g_strProcessDomain.Empty();
+        ClearFocusAndIdentity();
         system.AddProcess(GAME, L"\\Device\\HarddiskVolume2\\Games\\game.exe").productName =
             L"Star Racer 3.0";
         system.AddProcess(EDITOR, L"\\Device\\HarddiskVolume2\\Apps\\editor.exe");
