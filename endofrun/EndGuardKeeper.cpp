@@ -127,7 +127,7 @@ void CEndGuardKeeper::StandDown()
 DWORD RunEndGuardStarter(uint32_t handleValue)
 {
     const HANDLE hProgram = EndGuardHandleOfValue(handleValue);
-    if (!IsRunningCopyOfThisProgram(hProgram))
+    if (!IsCopyOfThisProgram(hProgram))
         return 0;
     PROCESS_INFORMATION info = {};
     if (!StartCopyOfThisProgram(EndGuardRole::Guard, hProgram, info))

@@ -23,7 +23,7 @@ void RunEndGuard(uint32_t handleValue, CRestoreHandshake& handshake)
 {
     // An inherited handle has the same value in this process as in the program.
     const HANDLE hProgram = EndGuardHandleOfValue(handleValue);
-    if (!IsRunningCopyOfThisProgram(hProgram))
+    if (!IsCopyOfThisProgram(hProgram))
         return;
     // Ready to run at once however busy the machine is: the real-time application the
     // program boosted would otherwise starve the guard that must lower it.

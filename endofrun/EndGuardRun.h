@@ -9,6 +9,6 @@
 
 #include <cstdint>
 
-// Returns when the guard's work is done. A value that is not a handle of a running copy
+// Returns when the guard's work is done. A value that is not a handle of a copy
 // of this program ends the guard at once, changing nothing.
 void RunEndGuard(uint32_t handleValue, CRestoreHandshake& handshake);

@@ -89,10 +89,13 @@ CString ThisProgramPath()
 
 bool IsRunningCopyOfThisProgram(HANDLE hProcess)
 {
+    return IsCopyOfThisProgram(hProcess) && ::WaitForSingleObject(hProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool IsCopyOfThisProgram(HANDLE hProcess)
+{
     const DWORD pid = ::GetProcessId(hProcess);
     if (pid == 0 || pid == ::GetCurrentProcessId())
-        return false;
-    if (::WaitForSingleObject(hProcess, 0) != WAIT_TIMEOUT)
         return false;
     const CString strImage = ImagePathOf(hProcess);
     const CString strSelf = ThisProgramPath();

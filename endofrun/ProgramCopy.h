@@ -9,9 +9,12 @@
 // This executable's full path; empty when it cannot be read.
 CString ThisProgramPath();
 
-// Whether hProcess names a process other than this one that still runs and whose
-// executable is this one's file (compared as files: the logon task starts the program by
-// its short path).
+// Whether hProcess names a process other than this one whose executable is this one's
+// file (compared as files: the logon task starts the program by its short path), running
+// or ended: a program ended from outside right after it started its guard is still the
+// guard's to restore after.
+bool IsCopyOfThisProgram(HANDLE hProcess);
+// The same, and the process still runs.
 bool IsRunningCopyOfThisProgram(HANDLE hProcess);
 
 // The creation time of the process (FILETIME units); 0 when it cannot be read.
