@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cwchar>
+#include <string>
 #include <vector>
 
 namespace
@@ -166,6 +167,43 @@ TEST(EndGuardRun, HandleOfAnotherProgram_EndsAtOnceChangingNothing)
     EXPECT_EQ(static_cast<DWORD>(BELOW_NORMAL_PRIORITY_CLASS), GetPriorityClass(other.Handle()));
     EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), GetPriorityClass(GetCurrentProcess()))
         << "the refused guard raised itself";
+}
+
+// A copy of this test program that lists its tests and ends: a copy of "the program"
+// whose run is over before the guard looks at it.
+PROCESS_INFORMATION StartEndedCopyOfThisProgram()
+{
+    PROCESS_INFORMATION info = {};
+    wchar_t szPath[MAX_PATH] = {};
+    if (GetModuleFileNameW(nullptr, szPath, MAX_PATH) == 0)
+        return info;
+    std::wstring command = L"\"" + std::wstring(szPath) + L"\" --gtest_list_tests";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    if (!CreateProcessW(szPath, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &info))
+        return PROCESS_INFORMATION{};
+    CloseHandle(info.hThread);
+    WaitForSingleObject(info.hProcess, 20000);
+    return info;
+}
+
+TEST(EndGuardRun, CopyOfTheProgramThatEndedBeforeTheGuardLooked_IsRestoredAfter)
+{
+    OtherProcess lowered;
+    if (lowered.Handle() == nullptr)
+        GTEST_SKIP() << "the boostee.exe helper could not be started (VEXRA_BUILD_DIR)";
+    ASSERT_TRUE(SetPriorityClass(lowered.Handle(), BELOW_NORMAL_PRIORITY_CLASS));
+    const PROCESS_INFORMATION ended = StartEndedCopyOfThisProgram();
+    ASSERT_NE(ended.hProcess, nullptr);
+    const CKernelHandle program(ended.hProcess);
+    ASSERT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(program.Get(), 0));
+
+    EXPECT_TRUE(GuardEndsAtOnce(EndGuardValueOfHandle(program.Get())));
+
+    EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), GetPriorityClass(lowered.Handle()))
+        << "the guard took the ended program for a wrong argument";
+    SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);   // the guard raised itself
 }
 
 TEST(EndGuardStarter, HandleThatNamesNoCopyOfTheProgram_StartsNoGuard)
