@@ -1,9 +1,8 @@
 #include "engine/BoostEngine.h"
 
+#include "engine/DisplayName.h"
 #include "engine/FocusPids.h"
 #include "engine/ProcessIdentity.h"
-#include "engine/ProcessNameText.h"
-#include "engine/Utf16Bridge.h"
 
 namespace
 {
@@ -234,9 +233,7 @@ void CBoostEngine::AnnounceBoost(DWORD pid)
     if (user.MakeLower() != owner.MakeLower())
         return;
 
-    const CString productName = m_system.GetProductName(pid, g_strProcessName);
-    const CString& fullName = productName.IsEmpty() ? g_strProcessName : productName;
-    const CString displayName = FromU16(MakeDisplayName(ToU16(fullName)));
+    const CString displayName = DisplayNameOfLookedUpProcess(m_system, pid);
     m_view.SetFocusAppText(displayName);
 
     CString upperName = displayName;

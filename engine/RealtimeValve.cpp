@@ -1,9 +1,8 @@
 #include "engine/RealtimeValve.h"
 
+#include "engine/DisplayName.h"
 #include "engine/PriorityGate.h"
 #include "engine/ProcessIdentity.h"
-#include "engine/ProcessNameText.h"
-#include "engine/Utf16Bridge.h"
 
 #include <algorithm>
 
@@ -21,9 +20,7 @@ CString AnnouncedNameOf(IProcessSystem& system, DWORD pid)
     system.LookupProcessIdentity(pid);
     if (g_strProcessName.IsEmpty())
         return CString();
-    const CString productName = system.GetProductName(pid, g_strProcessName);
-    const CString& fullName = productName.IsEmpty() ? g_strProcessName : productName;
-    CString name = FromU16(MakeDisplayName(ToU16(fullName)));
+    CString name = DisplayNameOfLookedUpProcess(system, pid);
     name.MakeUpper();
     return name;
 }

@@ -16,21 +16,6 @@ namespace {
 constexpr wchar_t kNoticeLine1[] = L"Vexra is running in Background click the";
 constexpr wchar_t kNoticeLine2[] = L"VEXRA icon in system tray to restore";
 
-// A visible top-level window of `processId` other than `except` whose control 1020 says
-// `firstLine`: one of the program's popups.
-HWND FindPopup(DWORD processId, HWND except, const wchar_t* firstLine)
-{
-    for (HWND window : TopLevelWindowsOf(processId))
-    {
-        if (window == except || !IsWindowVisible(window))
-            continue;
-        if (HWND line = GetDlgItem(window, IDC_POPUP_LINE1))
-            if (WindowText(line) == firstLine)
-                return window;
-    }
-    return nullptr;
-}
-
 // The visible pop-up menu window (class "#32768") of `processId`, if one is open.
 HWND FindOpenMenu(DWORD processId)
 {
@@ -133,7 +118,7 @@ TEST_F(BackgroundTest, CloseButton_Clicked_HidesTheWindowAndShowsTheBackgroundNo
 
     HWND notice = nullptr;
     ASSERT_TRUE(WaitUntil(
-        [&] { return (notice = FindPopup(m_program->Process().Id(), m_window, kNoticeLine1)); },
+        [&] { return (notice = FindPopupOf(m_program->Process().Id(), m_window, kNoticeLine1)); },
         kDeadline, "the background notice"));
     EXPECT_EQ(Narrow(WindowText(GetDlgItem(notice, IDC_POPUP_LINE2))), Narrow(kNoticeLine2));
     RECT place{};

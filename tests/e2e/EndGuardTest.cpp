@@ -288,12 +288,7 @@ TEST_F(EndGuardTest, Guard_ShowsNothingAndIsNeitherLoweredNorAnnounced)
     ASSERT_NO_FATAL_FAILURE(StartApplication(L"started.exe", started));
     ASSERT_TRUE(WaitUntil([&] { return ReadControl(window, IDC_ENGINE_FOCUS_VALUE).text == L"started"; },
                           kDeadline, "the application started now to be announced"));
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            SetForegroundWindow(window);
-            return GetForegroundWindow() == window;
-        },
-        kDeadline, "the program's window to be in front"));
+    ASSERT_TRUE(BringToFront(window, "the program's window"));
     const std::wstring focusBefore = ReadControl(window, IDC_ENGINE_FOCUS_VALUE).text;
     SendMessageTimeoutW(window, kProcessStartedMessage, guard, 1, SMTO_ABORTIFHUNG, 5000, nullptr);
     SendMessageTimeoutW(window, kProcessPresentMessage, guard, 1, SMTO_ABORTIFHUNG, 5000, nullptr);

@@ -49,29 +49,9 @@ protected:
         const std::wstring firstLine = upperName + L" is now";
         HWND popup = nullptr;
         EXPECT_TRUE(WaitUntil(
-            [&] {
-                for (HWND window : TopLevelWindowsOf(m_program->Process().Id()))
-                    if (window != m_window && IsWindowVisible(window) &&
-                        WindowText(GetDlgItem(window, IDC_POPUP_LINE1)) == firstLine)
-                        popup = window;
-                return popup != nullptr;
-            },
+            [&] { return (popup = FindPopupOf(m_program->Process().Id(), m_window, firstLine)) != nullptr; },
             kDeadline, "the popup \"" + Narrow(firstLine) + "\""));
         return popup;
-    }
-
-    // Puts `window` in front as a user clicking it would, again if something else took the
-    // front meanwhile.
-    static testing::AssertionResult BringToFront(HWND window)
-    {
-        return WaitUntil(
-            [&] {
-                if (GetForegroundWindow() == window)
-                    return true;
-                SetForegroundWindow(window);
-                return false;
-            },
-            kDeadline, "the application's window to be in front");
     }
 
     static testing::AssertionResult WaitForClass(const ChildProcess& process, DWORD priorityClass,
@@ -176,12 +156,12 @@ TEST_F(EngineTest, ApplicationInFront_WithNamesakes_IsBoostedAndTheOneBeforeLowe
     ASSERT_TRUE(otherWindow);
     ASSERT_TRUE(WaitForAnnouncement(L"OTHER"));
 
-    ASSERT_TRUE(BringToFront(chromeWindow));
+    ASSERT_TRUE(BringToFront(chromeWindow, "chrome.exe's window"));
     EXPECT_TRUE(WaitForClass(chrome, REALTIME_PRIORITY_CLASS, "chrome.exe in front"));
     EXPECT_TRUE(WaitForClass(chromedriver, REALTIME_PRIORITY_CLASS, "its namesake chromedriver.exe"));
     EXPECT_TRUE(WaitForClass(other, BELOW_NORMAL_PRIORITY_CLASS, "other.exe"));
 
-    ASSERT_TRUE(BringToFront(otherWindow));
+    ASSERT_TRUE(BringToFront(otherWindow, "other.exe's window"));
     EXPECT_TRUE(WaitForClass(other, REALTIME_PRIORITY_CLASS, "other.exe in front"));
     EXPECT_TRUE(WaitForClass(chrome, BELOW_NORMAL_PRIORITY_CLASS, "chrome.exe"));
     EXPECT_TRUE(WaitForClass(chromedriver, BELOW_NORMAL_PRIORITY_CLASS, "chromedriver.exe"));

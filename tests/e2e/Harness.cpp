@@ -565,6 +565,27 @@ std::vector<HWND> TrayIconWindows()
 
 // ---- the engine ------------------------------------------------------------------------
 
+testing::AssertionResult BringToFront(HWND window, const std::string& what)
+{
+    return WaitUntil(
+        [&] {
+            if (GetForegroundWindow() == window)
+                return true;
+            SetForegroundWindow(window);
+            return false;
+        },
+        kDeadline, what + " to be in front");
+}
+
+HWND FindPopupOf(DWORD programId, HWND mainWindow, const std::wstring& firstLine)
+{
+    for (HWND window : TopLevelWindowsOf(programId))
+        if (window != mainWindow && IsWindowVisible(window) &&
+            WindowText(GetDlgItem(window, IDC_POPUP_LINE1)) == firstLine)
+            return window;
+    return nullptr;
+}
+
 testing::AssertionResult PressStart(HWND mainWindow, ClickMethod method)
 {
     testing::AssertionResult clicked = ClickControl(mainWindow, IDC_START, method);

@@ -167,6 +167,13 @@ std::vector<HWND> TrayIconWindows();
 
 // ---- the engine ------------------------------------------------------------------------
 
+// Puts `window` in front as a user clicking it would, again if something else took the
+// front meanwhile; `what` names it in a failure.
+testing::AssertionResult BringToFront(HWND window, const std::string& what);
+// The visible popup of the program (any top-level window of it but its main window) whose
+// first line is `firstLine`; nullptr when none shows now.
+HWND FindPopupOf(DWORD programId, HWND mainWindow, const std::wstring& firstLine);
+
 // Presses the main window's Start button and waits for the Engine page: the engine runs
 // from then on.
 testing::AssertionResult PressStart(HWND mainWindow, ClickMethod method = ClickMethod::BmClick);

@@ -73,12 +73,8 @@ protected:
             GTEST_SKIP() << "one processor: a single busy thread is already over the limit";
 
         m_program = std::make_unique<ProgramUnderTest>();
-        ASSERT_TRUE(m_program->Start());
-        ASSERT_TRUE(m_program->WaitForMainWindow());
+        ASSERT_TRUE(m_program->StartWithEngine(ClickMethod::Mouse));
         m_window = m_program->MainWindow();
-        ASSERT_TRUE(ClickControl(m_window, IDC_START, ClickMethod::Mouse));
-        ASSERT_TRUE(WaitUntil([&] { return static_cast<bool>(ShowsExactlyPage(m_window, kEnginePage)); },
-                              kDeadline, "the Engine page after Start"));
     }
 
     void TearDown() override
@@ -106,24 +102,7 @@ protected:
             kDeadline, "the window of " + Narrow(name));
         if (!shown)
             return shown;
-        return WaitUntil(
-            [&] {
-                if (GetForegroundWindow() == window)
-                    return true;
-                SetForegroundWindow(window);
-                return false;
-            },
-            kDeadline, "the window of " + Narrow(name) + " to be in front");
-    }
-
-    // The popup whose first line is `firstLine`, if the program shows one now.
-    HWND FindPopup(const std::wstring& firstLine)
-    {
-        for (HWND window : TopLevelWindowsOf(m_program->Process().Id()))
-            if (window != m_window && IsWindowVisible(window) &&
-                WindowText(GetDlgItem(window, IDC_POPUP_LINE1)) == firstLine)
-                return window;
-        return nullptr;
+        return BringToFront(window, "the window of " + Narrow(name));
     }
 
     TempFolder m_folder;
@@ -141,7 +120,7 @@ TEST_F(RealtimeValveTest, ApplicationInFront_KeepingBothProcessorsBusy_IsSetToHi
 
     HWND popup = nullptr;
     EXPECT_TRUE(WaitUntil(
-        [&] { return (popup = FindPopup(L"SPINNER was using every processor at real-time")) != nullptr; },
+        [&] { return (popup = FindPopupOf(m_program->Process().Id(), m_window, L"SPINNER was using every processor at real-time")) != nullptr; },
         kDeadline, "the popup naming SPINNER"));
     if (popup)
     {
